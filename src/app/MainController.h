@@ -1,0 +1,107 @@
+#pragma once
+// The main window's logic without widgets: it owns the task list, the schedule
+// clock, the player layer and the playback monitor, hosts their timers and
+// keeps the texts and values the window shows. The window (ui/main) only shows
+// what this object holds and forwards the user's intents to it; tests drive it
+// with a fake clock and fake players, calling the tick methods directly.
+//
+// Thread: everything runs on the UI thread.
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+#include "app/AppPaths.h"
+#include "model/Task.h"
+
+namespace kolva {
+
+class Clock;
+class MediaPlayer;
+class PowerOff;
+class PlayerControl;
+class ScheduleClock;
+class PlaybackMonitor;
+
+// What the playback part of the window shows. Initial texts are the ones the
+// window starts with until playback or the schedule writes real values.
+struct PlaybackDisplay {
+    QString playTime = QStringLiteral("00:00");        // lblPlayTime
+    QString totalTime = QStringLiteral(" /00:00");     // lblTotalTime
+    QString taskTitle = QStringLiteral("星期天逛公园");  // lblTask
+    QString regionTitle = QStringLiteral("区间3");      // lblRegion
+    QString timeing = QStringLiteral("12:33:55");       // lblTimeing
+    QString songTitle;                                  // lblSongTitle
+    QString songFile;                                   // lblSongFile
+    QString engine;                                     // lblEngine
+    QString clock;                                      // lblTime "HH:MM:SS"
+    double progressMin = 0;                             // pgPlay
+    double progressMax = 100;
+    double progressValue = 0;
+    int volume = 0;                                     // pgVolume, 0-100
+    QString playPicture;                                // cmdPlay picture (full path)
+    QString playTag = QStringLiteral("0");              // cmdPlay Tag
+    bool playEnabled = false;                           // cmdPlay enabled
+};
+
+class MainController : public QObject {
+    Q_OBJECT
+public:
+    MainController(const AppPaths &paths, Clock &clock, PowerOff &powerOff, MediaPlayer &mainPlayer,
+                   MediaPlayer &insertPlayer, QObject *parent = nullptr);
+    ~MainController() override;
+
+    const AppPaths &paths() const { return m_paths; }
+    const TaskList &tasks() const;
+    const PlaybackDisplay &display() const;
+    bool scheduleOn() const;             // timerLoop enabled
+    QString startButtonCaption() const;  // cmdStart: "开始定时" / "停止定时"
+    int trayIconIndex() const;           // Image1 index: 3 at start and stopped, 2 running
+    QString trayTip() const;             // "提示", "正在检测。。", "所有任务都已停止！"
+    int dingShiVisible() const;          // which picture of picDingShi shows: 0 start, 1 stop
+    QString statusContent() const;       // the content of the status strip page
+
+    PlayerControl &players();
+    ScheduleClock &schedule();
+    PlaybackMonitor &monitor();
+
+    // Start-up steps run by the window's first timerLoad tick, in this order.
+    void initPlayers();                  // hands both players to the player layer
+    void loadTaskList();                 // Tasks from the task file
+    void startTimers();                  // timerTime 900 ms, timerPosition 500 ms
+    void startScheduleAtStartUp();       // as a click on picDingShi(0)
+    // Form_Unload: all timers off.
+    void stopTimers();
+
+    // The user's intents, forwarded by the window.
+    void cmdStartClicked();
+    void picDingShiClicked(int index);
+    void cmdPlayClicked();
+    void seekClicked(double fraction);     // 0..1 along pgPlay, after the +120 twips rule
+    void volumeClicked(double fraction);   // 0..1 along pgVolume
+    void playTaskById(int taskId);         // detail view PlayTask
+    void playSong(const QString &songFile);  // detail view PlaySong
+    void reloadTasks();                    // after the task editor closed
+
+    // Timer ticks (public so tests can drive them without real time).
+    void timerLoopTick();
+    void timerTimeTick();
+    void timerPositionTick();
+    void timerPlayerBugPlayTick();
+
+signals:
+    void displayChanged();
+    void tasksChanged();
+    void scheduleChanged();   // caption, pictures, tray and status strip
+    // An error in a tick or an event; the schedule keeps running. The window
+    // shows it without blocking (tray message or a line in the window).
+    void errorReported(const QString &message);
+
+private:
+    struct Impl;
+    AppPaths m_paths;
+    std::unique_ptr<Impl> d;
+};
+
+} // namespace kolva

@@ -1,0 +1,76 @@
+#pragma once
+// The three records the whole program works on, and the small operations that
+// create, copy and search them. Lists are held by value: copying a Task copies
+// its regions and songs. Ids are array positions after a load.
+
+#include <QString>
+#include <QVector>
+#include <cstdint>
+
+namespace kolva {
+
+struct Song {
+    QString SongFile;
+    int32_t Repeat = 0;  // -1 endless, 0 and 1 once, n plays
+    QString StartTime;   // clip start "HH:MM:SS" or "" = from the beginning
+    QString Duration;    // clip length or "" = to the end of the file
+    int32_t ParentTaskID = 0;
+    int32_t ParentRegionID = 0;
+    int32_t SongID = 0;
+};
+
+struct Region {
+    QString Title;
+    int32_t Volume = 0;  // 0-100; negative = the task's volume
+    int32_t Sort = 0;    // 1 = fresh random order at each pass
+    int32_t Repeat = 0;  // -1 endless, 0 and 1 one pass, n passes
+    QString Duration;    // longest time over all passes, "" = none
+    QVector<Song> Songs;
+    int32_t ParentTaskID = 0;
+    int32_t RegionID = 0;
+    // Run time only (player slots); ticks come from the monotonic clock.
+    int64_t PassStartTick = 0;
+    int64_t EarlierPassesMs = 0;
+    int32_t PassCount = 0;
+};
+
+struct Task {
+    QString Title;
+    int32_t Volume = 0;  // 0-100, -1 = leave the player's volume unchanged
+    QString StartTime;
+    QString StopTime;
+    QString Duration;
+    int32_t TaskID = 0;
+    bool Enabled = false;
+    bool PowerOff = false;
+    QVector<Region> Regions;
+    // Run time only (player slots).
+    int32_t CurrentRegion = 0;
+    int64_t StartTick = 0;  // tick of the last start or resume; 0 while paused
+    int64_t PlayedMs = 0;   // played before the last pause
+};
+
+using TaskList = QVector<Task>;
+
+// A blank task: volume 100, enabled, everything else empty or zero.
+Task newTask();
+// A blank region: volume -1 (use the task's), everything else empty or zero.
+Region newRegion();
+
+// Copies stored fields and children; run-time fields of the target are left at
+// zero (the copy starts fresh), never taken from the source.
+void copyTask(const Task &source, Task &target);
+void copyRegion(const Region &source, Region &target);
+void copySong(const Song &source, Song &target);
+
+inline bool isTaskListEmpty(const QVector<Task> &list) { return list.isEmpty(); }
+inline bool isRegionListEmpty(const QVector<Region> &list) { return list.isEmpty(); }
+inline bool isSongListEmpty(const QVector<Song> &list) { return list.isEmpty(); }
+
+// Index of the first region with this id, or -1.
+int findRegionIndex(const Task &task, int32_t regionId);
+// Copy of the first region with this id; an all-zero record (Volume 0, not -1)
+// when there is none.
+Region getRegionByID(const Task &task, int32_t regionId);
+
+} // namespace kolva

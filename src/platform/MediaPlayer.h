@@ -1,0 +1,149 @@
+#pragma once
+// The narrow media player interface the program plays through (two instances:
+// main and insert). One GStreamer implementation (GstMediaPlayer) and one
+// scriptable fake for tests (tests/fakes/FakeMediaPlayer) implement it.
+//
+// Event contract (every implementation keeps it; the playback monitor relies
+// on it). Events are queued and delivered from the Qt event loop on the UI
+// thread, one at a time, in the order below, never from inside a call into
+// the player:
+//
+//   setCurrentPlaylist(p)   any playback of the previous playlist stops without
+//                           a StatusChange; playState() becomes Stopped (1),
+//                           currentMedia() becomes p's first item, then
+//                           OpenStateChange(PlaylistChanged = 7).
+//   play() when stopped     OpenStateChange(MediaOpen = 13) once the first entry
+//                           is open (duration known), then StatusChange with
+//                           playState() Playing (3).
+//   play() when paused      StatusChange with Playing; position kept.
+//   next entry / repeat     (gapless) currentMedia() becomes the next item and
+//                           OpenStateChange(MediaOpen) follows. No StatusChange:
+//                           the end of an entry that is not the last play of the
+//                           last entry is never reported as MediaEnded.
+//   end of the pass         when the last play of the last entry ends:
+//                           playState() MediaEnded (8), currentMedia() identical
+//                           to the playlist's last item, one StatusChange. Once
+//                           that event has been delivered the player rests in
+//                           Stopped (1) without a further event.
+//   pause()                 StatusChange with Paused (2) (nothing when not playing).
+//   stop()                  StatusChange with Stopped (1) once, currentMedia()
+//                           unchanged (nothing when already stopped/ended).
+//   faulty entry            skipped: the next entry plays (OpenStateChange 13);
+//                           a faulty last entry ends the pass as above.
+//
+// Handlers read playState() and currentMedia() when the event is delivered, as
+// the original control did; they are never passed in the event.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+namespace kolva {
+
+enum PlayState : int {
+    PlayStateUndefined = 0,
+    PlayStateStopped = 1,
+    PlayStatePaused = 2,
+    PlayStatePlaying = 3,
+    PlayStateMediaEnded = 8,
+};
+
+enum OpenState : int {
+    OpenStatePlaylistChanged = 7,
+    OpenStateMediaOpen = 13,
+    OpenStateResumed = 113,  // private: sent by the player layer itself on resume
+};
+
+// One media item: an entry of a playlist, or a file asked about by newMedia.
+struct Media {
+    quint64 playlistId = 0;  // identity of the playlist the item belongs to (0: none)
+    int index = -1;          // entry index within that playlist (-1: none)
+    double duration = 0;     // seconds; 0 when unknown or unplayable
+    QString name;            // title shown to the user (file base name)
+    QString sourceURL;       // the file path as the playlist named it
+
+    // Same entry of the same playlist.
+    bool isIdentical(const Media &other) const {
+        return playlistId != 0 && playlistId == other.playlistId && index == other.index;
+    }
+};
+
+// A playlist read from an ASX file. Items are the entries in file order (a
+// REPEAT block does not multiply them).
+struct PlaylistEntry {
+    QString ref;             // file path
+    int plays = 1;           // REPEAT COUNT n gives n + 1 plays; -1 endless
+    double startSeconds = 0; // clip start
+    double durationSeconds = -1;  // clip length; -1 = to the end
+    QStringList paramNames;
+    QStringList paramValues;
+};
+
+class Playlist {
+public:
+    quint64 id = 0;  // unique per playlist object the player made
+    QString name;
+    QVector<PlaylistEntry> entries;
+    QStringList paramNames;   // playlist-level Param elements
+    QStringList paramValues;
+
+    int count() const { return int(entries.size()); }
+    // The entry as a media item (duration filled in once it has been opened).
+    Media item(int index) const {
+        Media m;
+        if (index < 0 || index >= entries.size())
+            return m;
+        m.playlistId = id;
+        m.index = index;
+        m.sourceURL = entries[index].ref;
+        return m;
+    }
+    // Value of a playlist-level Param by name ("" when absent).
+    QString getItemInfo(const QString &paramName) const {
+        const int i = int(paramNames.indexOf(paramName));
+        return i < 0 ? QString() : paramValues.value(i);
+    }
+};
+
+using PlaylistPtr = std::shared_ptr<const Playlist>;
+
+class MediaPlayer : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~MediaPlayer() override = default;
+
+    // "0" for the main player, "1" for the insert player.
+    QString Tag;
+
+    // Reads an ASX playlist file; the result carries the given name. A file
+    // that cannot be read gives a playlist with no entries (never null).
+    virtual PlaylistPtr newPlaylist(const QString &name, const QString &filePath) = 0;
+    virtual void setCurrentPlaylist(PlaylistPtr playlist) = 0;
+    virtual PlaylistPtr currentPlaylist() const = 0;
+
+    virtual void play() = 0;
+    virtual void pause() = 0;
+    virtual void stop() = 0;
+
+    // Position in the current entry's file, seconds.
+    virtual double currentPosition() const = 0;
+    virtual void setCurrentPosition(double seconds) = 0;
+
+    virtual int volume() const = 0;        // 0-100
+    virtual void setVolume(int volume) = 0;
+
+    virtual int playState() const = 0;     // PlayState
+    virtual Media currentMedia() const = 0;
+
+    // A media file's length without playing it (0: missing or unplayable).
+    virtual Media newMedia(const QString &filePath) = 0;
+
+signals:
+    void openStateChange(int newState);
+    void statusChange();
+    void positionChange(double oldPosition, double newPosition);
+};
+
+} // namespace kolva
