@@ -1,0 +1,291 @@
+#include "model/TaskFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/NumberText.h"
+
+namespace kolva {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Attribute values are written between double quotes. Characters that would
+// end the value or break the document become character references, so any
+// title or path a user can type comes back unchanged. Characters that XML
+// cannot hold at all (other control characters, lone surrogates) are dropped:
+// keeping them would make the whole file unreadable.
+QString escapeAttribute(const QString &text) {
+    QString out;
+    out.reserve(text.size() + 8);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'"': out += QLatin1String("&quot;"); continue;
+        case u'&': out += QLatin1String("&amp;"); continue;
+        case u'<': out += QLatin1String("&lt;"); continue;
+        case u'>': out += QLatin1String("&gt;"); continue;
+        case u'\t': out += QLatin1String("&#9;"); continue;
+        case u'\n': out += QLatin1String("&#10;"); continue;
+        case u'\r': out += QLatin1String("&#13;"); continue;
+        default: break;
+        }
+        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF)
+            continue;
+        if (c.isHighSurrogate()) {
+            if (i + 1 < n && text[i + 1].isLowSurrogate()) {
+                out += c;
+                out += text[++i];
+            }
+            continue;
+        }
+        if (c.isLowSurrogate())
+            continue;
+        out += c;
+    }
+    return out;
+}
+
+QString boolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
+
+void appendTask(QString &out, const Task &t) {
+    out += kCrLf;
+    out += QLatin1String("\t<Task Enabled=\"") + boolText(t.Enabled);
+    out += QLatin1String("\" Title=\"") + escapeAttribute(t.Title.isEmpty() ? QStringLiteral("任务") : t.Title);
+    out += QLatin1String("\" Volume=\"") + QString::number(t.Volume);
+    out += QLatin1String("\" StartTime=\"") + escapeAttribute(t.StartTime);
+    out += QLatin1String("\" Duration=\"") + escapeAttribute(t.Duration);
+    out += QLatin1String("\" StopTime=\"") + escapeAttribute(t.StopTime);
+    out += QLatin1String("\" PowerOff=\"") + boolText(t.PowerOff) + QLatin1String("\">");
+    for (const Region &r : t.Regions) {
+        out += kCrLf;
+        out += QLatin1String("\t\t<Region Title=\"") +
+               escapeAttribute(r.Title.isEmpty() ? QStringLiteral("区间") : r.Title);
+        out += QLatin1String("\" Volume=\"") + QString::number(r.Volume);
+        out += QLatin1String("\" Sort=\"") + QString::number(r.Sort);
+        out += QLatin1String("\" Repeat=\"") + QString::number(r.Repeat);
+        out += QLatin1String("\" Duration=\"") + escapeAttribute(r.Duration) + QLatin1String("\">");
+        for (const Song &s : r.Songs) {
+            out += kCrLf;
+            out += QLatin1String("\t\t\t<Song Repeat=\"") + QString::number(s.Repeat);
+            out += QLatin1String("\" StartTime=\"") + escapeAttribute(s.StartTime);
+            out += QLatin1String("\" Duration=\"") + escapeAttribute(s.Duration);
+            out += QLatin1String("\" SongFile=\"") + escapeAttribute(s.SongFile) +
+                   QLatin1String("\"/>");
+        }
+        out += kCrLf;
+        out += QLatin1String("\t\t</Region>");
+    }
+    out += kCrLf;
+    out += QLatin1String("\t</Task>");
+}
+
+int32_t numberOr(const QXmlStreamAttributes &a, QLatin1String name, int32_t whenEmpty) {
+    const QStringView v = a.value(name);
+    return v.isEmpty() ? whenEmpty : readNumber(v);
+}
+
+QString text(const QXmlStreamAttributes &a, QLatin1String name) {
+    return a.value(name).toString();
+}
+
+// Skips the current element with everything inside it.
+void skipElement(QXmlStreamReader &xml) { xml.skipCurrentElement(); }
+
+Song readSong(const QXmlStreamAttributes &a) {
+    Song s;
+    s.Repeat = numberOr(a, QLatin1String("Repeat"), 0);
+    s.StartTime = text(a, QLatin1String("StartTime"));
+    s.Duration = text(a, QLatin1String("Duration"));
+    s.SongFile = text(a, QLatin1String("SongFile"));
+    return s;
+}
+
+Region readRegionAttributes(const QXmlStreamAttributes &a) {
+    Region r;
+    r.Title = text(a, QLatin1String("Title"));
+    r.Volume = numberOr(a, QLatin1String("Volume"), -1);
+    r.Sort = numberOr(a, QLatin1String("Sort"), 0);
+    r.Repeat = numberOr(a, QLatin1String("Repeat"), 0);
+    r.Duration = text(a, QLatin1String("Duration"));
+    return r;
+}
+
+Task readTaskAttributes(const QXmlStreamAttributes &a) {
+    Task t;
+    t.Enabled = a.value(QLatin1String("Enabled")).toString().toLower() != QLatin1String("false");
+    t.Title = text(a, QLatin1String("Title"));
+    t.Volume = numberOr(a, QLatin1String("Volume"), -1);
+    t.StartTime = text(a, QLatin1String("StartTime"));
+    t.Duration = text(a, QLatin1String("Duration"));
+    t.StopTime = text(a, QLatin1String("StopTime"));
+    t.PowerOff = a.value(QLatin1String("PowerOff")).toString().toLower() == QLatin1String("true");
+    return t;
+}
+
+bool writeAll(int fd, const char *data, qint64 size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+} // namespace
+
+bool parseTaskFile(const QByteArray &bytes, TaskList &list) {
+    QXmlStreamReader xml(bytes);
+    xml.setNamespaceProcessing(false);
+    xml.setEntityExpansionLimit(1024);  // no "billion laughs" from a DTD
+    TaskList result;
+    bool rootSeen = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (rootSeen)
+            break;  // unreachable: the root's content is consumed below
+        rootSeen = true;
+        if (xml.name() != QLatin1String("Tasklist")) {
+            skipElement(xml);
+            continue;
+        }
+        while (xml.readNextStartElement()) {
+            if (xml.name() != QLatin1String("Task")) {
+                skipElement(xml);
+                continue;
+            }
+            Task t = readTaskAttributes(xml.attributes());
+            t.TaskID = int32_t(result.size());
+            while (xml.readNextStartElement()) {
+                if (xml.name() != QLatin1String("Region")) {
+                    skipElement(xml);
+                    continue;
+                }
+                Region r = readRegionAttributes(xml.attributes());
+                r.RegionID = int32_t(t.Regions.size());
+                r.ParentTaskID = t.TaskID;
+                while (xml.readNextStartElement()) {
+                    if (xml.name() == QLatin1String("Song")) {
+                        Song s = readSong(xml.attributes());
+                        s.ParentTaskID = t.TaskID;
+                        s.ParentRegionID = r.RegionID;
+                        s.SongID = int32_t(r.Songs.size());
+                        r.Songs.append(std::move(s));
+                    }
+                    skipElement(xml);
+                }
+                t.Regions.append(std::move(r));
+            }
+            result.append(std::move(t));
+        }
+    }
+    // The whole document must be well-formed, as the original DOM load demanded.
+    while (!xml.atEnd() && !xml.hasError())
+        xml.readNext();
+    if (xml.hasError() || !rootSeen)
+        return false;
+    list = std::move(result);
+    return true;
+}
+
+bool loadTasks(const QString &path, TaskList &list) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() > kMaxTaskFileBytes)
+        return false;
+    const QByteArray bytes = file.read(kMaxTaskFileBytes + 1);
+    if (bytes.size() > kMaxTaskFileBytes)
+        return false;
+    return parseTaskFile(bytes, list);
+}
+
+QString taskFileText(const TaskList &list) {
+    QString out;
+    qsizetype songs = 0;
+    for (const Task &t : list)
+        for (const Region &r : t.Regions)
+            songs += r.Songs.size();
+    out.reserve(200 + list.size() * 200 + songs * 160);
+    out += QLatin1String("<?xml version=\"1.0\"?>");
+    out += kCrLf;
+    out += QStringLiteral("<!--请以Unicode格式保存本文档-->");
+    out += kCrLf;
+    out += QLatin1String("<Tasklist>");
+    for (const Task &t : list)
+        appendTask(out, t);
+    out += kCrLf;
+    out += QLatin1String("</Tasklist>");
+    return out;
+}
+
+bool writeUnicodeFile(const QString &path, const QString &text, QString *error) {
+    QByteArray bytes;
+    bytes.reserve(2 + text.size() * 2);
+    bytes.append(char(0xFF));
+    bytes.append(char(0xFE));
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        bytes.append(char(u & 0xFF));
+        bytes.append(char(u >> 8));
+    }
+
+    const QFileInfo info(path);
+    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
+    QByteArray temp = QFile::encodeName(info.absolutePath()) + "/." +
+                      QFile::encodeName(info.fileName()) + ".XXXXXX";
+    auto fail = [&](const char *what) {
+        const int err = errno;
+        if (error) {
+            *error = QStringLiteral("无法保存任务文件 %1：%2（%3）")
+                         .arg(info.absoluteFilePath(), QString::fromUtf8(what),
+                              QString::fromLocal8Bit(std::strerror(err)));
+        }
+        return false;
+    };
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return fail("无法创建临时文件");
+    // The new file keeps the old one's permissions (0644 for a first save).
+    struct stat old {};
+    ::fchmod(fd, ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    const bool written = writeAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    const int writeErrno = errno;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(temp.constData());
+        errno = written ? errno : writeErrno;
+        return fail("写入失败");
+    }
+    // rename() replaces the old file in one step: readers see the old or the
+    // new list, never a half-written one.
+    if (::rename(temp.constData(), target.constData()) != 0) {
+        const int err = errno;
+        ::unlink(temp.constData());
+        errno = err;
+        return fail("无法替换原文件");
+    }
+    return true;
+}
+
+bool saveTasks(const QString &path, const TaskList &list, QString *error) {
+    return writeUnicodeFile(path, taskFileText(list), error);
+}
+
+} // namespace kolva

@@ -1,0 +1,329 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include "model/TaskFile.h"
+
+using namespace kolva;
+
+namespace {
+
+QByteArray utf16le(const QString &text) {
+    QByteArray b("\xFF\xFE", 2);
+    for (QChar c : text) {
+        b.append(char(c.unicode() & 0xFF));
+        b.append(char(c.unicode() >> 8));
+    }
+    return b;
+}
+
+QByteArray readAll(const QString &path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+TaskList sampleList() {
+    Task t = newTask();
+    t.Title = "";  // written as 任务
+    t.Volume = -1;
+    t.StartTime = "08:00:00";
+    t.StopTime = "09:30:00";
+    t.Enabled = false;
+    t.PowerOff = true;
+    Region r = newRegion();
+    r.Title = "";  // written as 区间
+    r.Sort = 1;
+    r.Repeat = -1;
+    r.Duration = "00:10:00";
+    Song a;
+    a.SongFile = "/音乐/铃声 1.mp3";
+    a.Repeat = 2;
+    a.StartTime = "00:00:05";
+    a.Duration = "00:00:10";
+    Song b;
+    b.SongFile = "/music/b.wav";
+    r.Songs = {a, b};
+    Region empty = newRegion();
+    empty.Title = "空";
+    t.Regions = {r, empty};
+    Task t2 = newTask();
+    t2.Title = "下课";
+    t2.StartTime = "10:00:00";
+    return {t, t2};
+}
+
+// The file as the original program wrote it for sampleList(), line for line.
+const char16_t *kExpected =
+    u"<?xml version=\"1.0\"?>\r\n"
+    u"<!--请以Unicode格式保存本文档-->\r\n"
+    u"<Tasklist>\r\n"
+    u"\t<Task Enabled=\"False\" Title=\"任务\" Volume=\"-1\" StartTime=\"08:00:00\" Duration=\"\" "
+    u"StopTime=\"09:30:00\" PowerOff=\"True\">\r\n"
+    u"\t\t<Region Title=\"区间\" Volume=\"-1\" Sort=\"1\" Repeat=\"-1\" Duration=\"00:10:00\">\r\n"
+    u"\t\t\t<Song Repeat=\"2\" StartTime=\"00:00:05\" Duration=\"00:00:10\" SongFile=\"/音乐/铃声 "
+    u"1.mp3\"/>\r\n"
+    u"\t\t\t<Song Repeat=\"0\" StartTime=\"\" Duration=\"\" SongFile=\"/music/b.wav\"/>\r\n"
+    u"\t\t</Region>\r\n"
+    u"\t\t<Region Title=\"空\" Volume=\"-1\" Sort=\"0\" Repeat=\"0\" Duration=\"\">\r\n"
+    u"\t\t</Region>\r\n"
+    u"\t</Task>\r\n"
+    u"\t<Task Enabled=\"True\" Title=\"下课\" Volume=\"100\" StartTime=\"10:00:00\" Duration=\"\" "
+    u"StopTime=\"\" PowerOff=\"False\">\r\n"
+    u"\t</Task>\r\n"
+    u"</Tasklist>";
+
+class TaskFileTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path() const { return dir.filePath("task.xtask.dll"); }
+};
+
+} // namespace
+
+TEST_F(TaskFileTest, SaveWritesTheExactBytes) {
+    ASSERT_TRUE(saveTasks(path(), sampleList()));
+    const QByteArray bytes = readAll(path());
+    EXPECT_EQ(bytes, utf16le(QString::fromUtf16(kExpected)));
+    EXPECT_TRUE(bytes.startsWith(QByteArray("\xFF\xFE<\x00", 4)));
+
+    ASSERT_TRUE(saveTasks(path(), {}));
+    EXPECT_EQ(readAll(path()), utf16le(QStringLiteral("<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n"
+                                                      "<Tasklist>\r\n</Tasklist>")));
+}
+
+TEST_F(TaskFileTest, RoundTripRenumbersAndKeepsFields) {
+    ASSERT_TRUE(saveTasks(path(), sampleList()));
+    TaskList loaded;
+    ASSERT_TRUE(loadTasks(path(), loaded));
+    ASSERT_EQ(loaded.size(), 2);
+    const Task &t = loaded[0];
+    EXPECT_EQ(t.Title, "任务");
+    EXPECT_EQ(t.Volume, -1);
+    EXPECT_FALSE(t.Enabled);
+    EXPECT_TRUE(t.PowerOff);
+    EXPECT_EQ(t.StopTime, "09:30:00");
+    ASSERT_EQ(t.Regions.size(), 2);
+    EXPECT_EQ(t.Regions[0].Title, "区间");
+    EXPECT_EQ(t.Regions[0].Repeat, -1);
+    EXPECT_EQ(t.Regions[0].Sort, 1);
+    ASSERT_EQ(t.Regions[0].Songs.size(), 2);
+    EXPECT_EQ(t.Regions[0].Songs[0].SongFile, "/音乐/铃声 1.mp3");
+    EXPECT_EQ(t.Regions[0].Songs[1].SongID, 1);
+    EXPECT_EQ(t.Regions[0].Songs[1].ParentRegionID, 0);
+    EXPECT_EQ(t.Regions[1].RegionID, 1);
+    EXPECT_EQ(t.Regions[1].ParentTaskID, 0);
+    EXPECT_TRUE(t.Regions[1].Songs.isEmpty());
+    EXPECT_EQ(loaded[1].TaskID, 1);
+    EXPECT_EQ(loaded[1].Regions.size(), 0);
+}
+
+TEST_F(TaskFileTest, ReservedCharactersSurviveSaveAndLoad) {
+    const QString nasty = "a\"b&c<d>e\tf\r\ng'h &amp; ]]> 👍";
+    Task t = newTask();
+    t.Title = nasty;
+    Region r = newRegion();
+    r.Title = nasty;
+    Song s;
+    s.SongFile = "/tmp/" + nasty + ".mp3";
+    r.Songs = {s};
+    t.Regions = {r};
+    ASSERT_TRUE(saveTasks(path(), {t}));
+    TaskList loaded;
+    ASSERT_TRUE(loadTasks(path(), loaded));
+    ASSERT_EQ(loaded.size(), 1);
+    EXPECT_EQ(loaded[0].Title, nasty);
+    EXPECT_EQ(loaded[0].Regions[0].Title, nasty);
+    EXPECT_EQ(loaded[0].Regions[0].Songs[0].SongFile, s.SongFile);
+
+    // Characters XML cannot hold are dropped rather than breaking the file.
+    t.Title = QString("x") + QChar(0x01) + QChar(0xD800) + "y";
+    ASSERT_TRUE(saveTasks(path(), {t}));
+    ASSERT_TRUE(loadTasks(path(), loaded));
+    EXPECT_EQ(loaded[0].Title, "xy");
+}
+
+TEST_F(TaskFileTest, ReadingDefaultsAndLenientValues) {
+    writeBytes(path(), utf16le(QStringLiteral(
+                           "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n<Tasklist>\r\n"
+                           "\t<Task PowerOff=\"TRUE\" Enabled=\"FALSE\" Volume=\"\" Title=\"\">\r\n"
+                           "\t\t<Region Volume=\"\" Sort=\"\" Repeat=\"\"><Song/><Other><Song/></Other></Region>\r\n"
+                           "\t\t<Note>ignored</Note>\r\n"
+                           "\t</Task>\r\n"
+                           "\t<Task Enabled=\"no\" PowerOff=\"1\" Volume=\" 70%\">\r\n"
+                           "\t\t<Region Volume=\"2.5\" Sort=\"abc\" Repeat=\"3.5\"><Song Repeat=\"-1\"/></Region>\r\n"
+                           "\t</Task>\r\n"
+                           "\t<Extra><Task Title=\"nested, not a task\"/></Extra>\r\n"
+                           "\t<Task/>\r\n"
+                           "</Tasklist>")));
+    TaskList l;
+    ASSERT_TRUE(loadTasks(path(), l));
+    ASSERT_EQ(l.size(), 3);
+    EXPECT_FALSE(l[0].Enabled);
+    EXPECT_TRUE(l[0].PowerOff);
+    EXPECT_EQ(l[0].Volume, -1);
+    EXPECT_EQ(l[0].Title, "");
+    ASSERT_EQ(l[0].Regions.size(), 1);
+    EXPECT_EQ(l[0].Regions[0].Volume, -1);
+    EXPECT_EQ(l[0].Regions[0].Sort, 0);
+    EXPECT_EQ(l[0].Regions[0].Repeat, 0);
+    EXPECT_EQ(l[0].Regions[0].Songs.size(), 1);  // the Song inside <Other> is not one
+    EXPECT_TRUE(l[1].Enabled);
+    EXPECT_FALSE(l[1].PowerOff);
+    EXPECT_EQ(l[1].Volume, 70);
+    EXPECT_EQ(l[1].Regions[0].Volume, 2);  // halves go to the even neighbour
+    EXPECT_EQ(l[1].Regions[0].Repeat, 4);
+    EXPECT_EQ(l[1].Regions[0].Sort, 0);
+    EXPECT_EQ(l[1].Regions[0].Songs[0].Repeat, -1);
+    // An element lacking every attribute reads them as empty texts.
+    EXPECT_TRUE(l[2].Enabled);
+    EXPECT_EQ(l[2].Volume, -1);
+    EXPECT_EQ(l[2].StartTime, "");
+    EXPECT_EQ(l[2].TaskID, 2);
+}
+
+TEST_F(TaskFileTest, HandWrittenOriginalFileLoads) {
+    // As a user would keep it after editing in Notepad: comment line, tabs,
+    // attributes in another order, lower-case booleans.
+    writeBytes(path(), utf16le(QStringLiteral(
+                           "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n<Tasklist>\r\n"
+                           "\t<Task Title=\"早操\" Enabled=\"true\" StartTime=\"07:30:00\" Volume=\"80\" "
+                           "StopTime=\"\" Duration=\"00:20:00\" PowerOff=\"false\">\r\n"
+                           "\t\t<Region Repeat=\"1\" Title=\"广播体操\" Sort=\"0\" Volume=\"-1\" Duration=\"\">\r\n"
+                           "\t\t\t<Song SongFile=\"D:\\music\\体操.mp3\" Repeat=\"0\" StartTime=\"\" Duration=\"\"/>\r\n"
+                           "\t\t</Region>\r\n\t</Task>\r\n</Tasklist>")));
+    TaskList l;
+    ASSERT_TRUE(loadTasks(path(), l));
+    ASSERT_EQ(l.size(), 1);
+    EXPECT_EQ(l[0].Title, "早操");
+    EXPECT_EQ(l[0].Volume, 80);
+    EXPECT_EQ(l[0].Duration, "00:20:00");
+    EXPECT_EQ(l[0].Regions[0].Title, "广播体操");
+    EXPECT_EQ(l[0].Regions[0].Songs[0].SongFile, "D:\\music\\体操.mp3");
+}
+
+TEST_F(TaskFileTest, BadFilesLeaveTheListAsItWas) {
+    const TaskList before = sampleList();
+    TaskList l = before;
+    EXPECT_FALSE(loadTasks(dir.filePath("missing.dll"), l));
+    EXPECT_EQ(l.size(), before.size());
+    EXPECT_EQ(l[0].StopTime, before[0].StopTime);
+
+    for (const QString &bad : {QStringLiteral("<Tasklist><Task></Tasklist>"), QStringLiteral(""),
+                               QStringLiteral("not xml at all"),
+                               QStringLiteral("<Tasklist><Task Title=\"a&b\"/></Tasklist>"),
+                               QStringLiteral("<Tasklist/><Tasklist/>")}) {
+        writeBytes(path(), utf16le(bad));
+        l = before;
+        EXPECT_FALSE(loadTasks(path(), l)) << bad.toStdString();
+        EXPECT_EQ(l.size(), 2);
+        EXPECT_EQ(l[1].Title, "下课");
+    }
+
+    // A well-formed file with another root is a valid, empty list.
+    writeBytes(path(), utf16le(QStringLiteral("<Other><Task Title=\"x\"/></Other>")));
+    l = before;
+    EXPECT_TRUE(loadTasks(path(), l));
+    EXPECT_TRUE(l.isEmpty());
+}
+
+TEST_F(TaskFileTest, HostileFilesAreReadSafely) {
+    // Entity expansion bomb.
+    QString bomb = "<?xml version=\"1.0\"?><!DOCTYPE Tasklist [<!ENTITY a \"aaaaaaaaaa\">";
+    QString prev = "a";
+    for (int i = 0; i < 9; ++i) {
+        const QString name = QString("e%1").arg(i);
+        bomb += QString("<!ENTITY %1 \"&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;\">").arg(name, prev);
+        prev = name;
+    }
+    bomb += QString("]><Tasklist><Task Title=\"&%1;\"/></Tasklist>").arg(prev);
+    writeBytes(path(), utf16le(bomb));
+    TaskList l = sampleList();
+    loadTasks(path(), l);  // refused or read: it must return, and not with a gigabyte title
+    ASSERT_FALSE(l.isEmpty());
+    EXPECT_LT(l[0].Title.size(), 1 << 20);
+
+    // Deep nesting is read without recursion.
+    QString deep = "<Tasklist>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "<x>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "</x>";
+    deep += "<Task Title=\"after\"/></Tasklist>";
+    writeBytes(path(), deep.toUtf8());
+    ASSERT_TRUE(loadTasks(path(), l));
+    ASSERT_EQ(l.size(), 1);
+    EXPECT_EQ(l[0].Title, "after");
+
+    // Oversized files are refused unread (sparse file: no real disk use).
+    {
+        QFile f(path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ASSERT_TRUE(f.resize(kMaxTaskFileBytes + 10));
+    }
+    l = sampleList();
+    EXPECT_FALSE(loadTasks(path(), l));
+    EXPECT_EQ(l.size(), 2);
+}
+
+TEST_F(TaskFileTest, FailedSaveKeepsTheOldFileAndReportsIt) {
+    ASSERT_TRUE(saveTasks(path(), sampleList()));
+    const QByteArray good = readAll(path());
+
+    // Disk full: the file size limit makes the write fail part-way.
+    TaskList big;
+    Task t = newTask();
+    Region r = newRegion();
+    Song s;
+    s.SongFile = QString(200, QChar('x'));
+    r.Songs.fill(s, 2000);
+    t.Regions = {r};
+    big = {t};
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString error;
+    const bool saved = saveTasks(path(), big, &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(error.contains("无法保存任务文件")) << error.toStdString();
+    EXPECT_EQ(readAll(path()), good);
+
+    // A folder that cannot be written to (here: the folder is a file).
+    const QString blocker = dir.filePath("notadir");
+    writeBytes(blocker, "x");
+    EXPECT_FALSE(saveTasks(blocker + "/task.xtask.dll", sampleList(), &error));
+    EXPECT_FALSE(error.isEmpty());
+
+    // Read-only folder (only meaningful when not running as root).
+    if (::geteuid() != 0) {
+        QDir(dir.path()).mkdir("ro");
+        const QString ro = dir.filePath("ro/task.xtask.dll");
+        ASSERT_TRUE(saveTasks(ro, sampleList()));
+        QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_FALSE(saveTasks(ro, {}, &error));
+        QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(readAll(ro), good);
+    }
+
+    // No temporary files are left behind.
+    const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString &name : left)
+        EXPECT_FALSE(name.startsWith('.')) << name.toStdString();
+}
