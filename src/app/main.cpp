@@ -1,2 +1,24 @@
-// Placeholder entry while the shell is being built.
-int main() { return 0; }
+// The program's entry: one running copy per installation folder, then the
+// object graph of the main window (built in runApplication).
+#include <QApplication>
+#include <QMessageBox>
+
+#include "Version.h"
+#include "app/AppPaths.h"
+#include "app/SingleInstance.h"
+#include "ui/main/Application.h"
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral(KOLVA_TITLE));
+    QApplication::setApplicationVersion(QStringLiteral(KOLVA_VERSION_TEXT));
+
+    const kolva::AppPaths paths{QCoreApplication::applicationDirPath()};
+    kolva::SingleInstance instance(paths.appPath);
+    if (!instance.tryAcquire()) {
+        QMessageBox::information(nullptr, QStringLiteral(KOLVA_TITLE),
+                                 kolva::SingleInstance::alreadyRunningText());
+        return 0;
+    }
+    return kolva::runApplication(app, paths);
+}
