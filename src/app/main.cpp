@@ -2,6 +2,7 @@
 // object graph of the main window (built in runApplication).
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "Version.h"
 #include "app/AppPaths.h"
@@ -16,6 +17,8 @@ int main(int argc, char **argv) {
     const kolva::AppPaths paths{QCoreApplication::applicationDirPath()};
     kolva::SingleInstance instance(paths.appPath);
     if (!instance.tryAcquire()) {
+        // Also on stderr, for whoever started it from a terminal or a script.
+        fprintf(stderr, "%s\n", qPrintable(kolva::SingleInstance::alreadyRunningText()));
         QMessageBox::information(nullptr, QStringLiteral(KOLVA_TITLE),
                                  kolva::SingleInstance::alreadyRunningText());
         return 0;
