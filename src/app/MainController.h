@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 #include "app/AppPaths.h"
@@ -27,9 +28,9 @@ class PlaybackMonitor;
 // What the playback part of the window shows. Initial texts are the ones the
 // window starts with until playback or the schedule writes real values.
 struct PlaybackDisplay {
-    QString playTime = QStringLiteral("00:00");        // lblPlayTime
-    QString totalTime = QStringLiteral(" /00:00");     // lblTotalTime
-    QString taskTitle = QStringLiteral("星期天逛公园");  // lblTask
+    QString playTime = QStringLiteral("00:00");         // lblPlayTime
+    QString totalTime = QStringLiteral(" /00:00");      // lblTotalTime
+    QString taskTitle = QStringLiteral("星期天逛公园"); // lblTask
     QString regionTitle = QStringLiteral("区间3");      // lblRegion
     QString timeing = QStringLiteral("12:33:55");       // lblTimeing
     QString songTitle;                                  // lblSongTitle
@@ -39,10 +40,10 @@ struct PlaybackDisplay {
     double progressMin = 0;                             // pgPlay
     double progressMax = 100;
     double progressValue = 0;
-    int volume = 0;                                     // pgVolume, 0-100
-    QString playPicture;                                // cmdPlay picture (full path)
-    QString playTag = QStringLiteral("0");              // cmdPlay Tag
-    bool playEnabled = false;                           // cmdPlay enabled
+    int volume = 0;                        // pgVolume, 0-100
+    QString playPicture;                   // cmdPlay picture (full path)
+    QString playTag = QStringLiteral("0"); // cmdPlay Tag
+    bool playEnabled = false;              // cmdPlay enabled
 };
 
 class MainController : public QObject {
@@ -55,22 +56,22 @@ public:
     const AppPaths &paths() const { return m_paths; }
     const TaskList &tasks() const;
     const PlaybackDisplay &display() const;
-    bool scheduleOn() const;             // timerLoop enabled
-    QString startButtonCaption() const;  // cmdStart: "开始定时" / "停止定时"
-    int trayIconIndex() const;           // Image1 index: 3 at start and stopped, 2 running
-    QString trayTip() const;             // "提示", "正在检测。。", "所有任务都已停止！"
-    int dingShiVisible() const;          // which picture of picDingShi shows: 0 start, 1 stop
-    QString statusContent() const;       // the content of the status strip page
+    bool scheduleOn() const;            // timerLoop enabled
+    QString startButtonCaption() const; // cmdStart: "开始定时" / "停止定时"
+    int trayIconIndex() const;          // Image1 index: 3 at start and stopped, 2 running
+    QString trayTip() const;       // "提示", "正在检测。。", "所有任务都已停止！"
+    int dingShiVisible() const;    // which picture of picDingShi shows: 0 start, 1 stop
+    QString statusContent() const; // the content of the status strip page
 
     PlayerControl &players();
     ScheduleClock &schedule();
     PlaybackMonitor &monitor();
 
     // Start-up steps run by the window's first timerLoad tick, in this order.
-    void initPlayers();                  // hands both players to the player layer
-    void loadTaskList();                 // Tasks from the task file
-    void startTimers();                  // timerTime 900 ms, timerPosition 500 ms
-    void startScheduleAtStartUp();       // as a click on picDingShi(0)
+    void initPlayers();            // hands both players to the player layer
+    void loadTaskList();           // Tasks from the task file
+    void startTimers();            // timerTime 900 ms, timerPosition 500 ms
+    void startScheduleAtStartUp(); // as a click on picDingShi(0)
     // Form_Unload: all timers off.
     void stopTimers();
 
@@ -78,11 +79,11 @@ public:
     void cmdStartClicked();
     void picDingShiClicked(int index);
     void cmdPlayClicked();
-    void seekClicked(double fraction);     // 0..1 along pgPlay, after the +120 twips rule
-    void volumeClicked(double fraction);   // 0..1 along pgVolume
-    void playTaskById(int taskId);         // detail view PlayTask
-    void playSong(const QString &songFile);  // detail view PlaySong
-    void reloadTasks();                    // after the task editor closed
+    void seekClicked(double fraction);      // 0..1 along pgPlay, after the +120 twips rule
+    void volumeClicked(double fraction);    // 0..1 along pgVolume
+    void playTaskById(int taskId);          // detail view PlayTask
+    void playSong(const QString &songFile); // detail view PlaySong
+    void reloadTasks();                     // after the task editor closed
 
     // Timer ticks (public so tests can drive them without real time).
     void timerLoopTick();
@@ -90,15 +91,31 @@ public:
     void timerPositionTick();
     void timerPlayerBugPlayTick();
 
+    // TaskID of the task built for a song played by hand: no task of the list
+    // has it, so the list's tasks stay due while the song plays.
+    static constexpr int AdHocTaskId = -1;
+
+    // For tests driving time by hand: whether the one-shot TimerPlayerBugPlay
+    // is armed and for which player, a timer's interval while it runs (0 when
+    // stopped), and the wait of a stop-all (kolva::delay by default).
+    bool playerBugPlayArmed() const;
+    int playerBugPlayTag() const;
+    int timerIntervalMs(const QString &timerName) const;
+    void setDelayFunction(std::function<void(double)> delayFunction);
+
 signals:
     void displayChanged();
     void tasksChanged();
-    void scheduleChanged();   // caption, pictures, tray and status strip
+    void scheduleChanged(); // caption, pictures, tray and status strip
     // An error in a tick or an event; the schedule keeps running. The window
     // shows it without blocking (tray message or a line in the window).
     void errorReported(const QString &message);
 
 private:
+    void refreshStatusPage();
+    void report(const QString &message);
+    template <typename F> void guarded(F &&step);
+
     struct Impl;
     AppPaths m_paths;
     std::unique_ptr<Impl> d;

@@ -1,0 +1,317 @@
+#include "app/MainController.h"
+
+#include <QDebug>
+
+#include "app/Clock.h"
+#include "app/Helpers.h"
+#include "model/NumberText.h"
+#include "model/TaskFile.h"
+#include "platform/MediaPlayer.h"
+#include "playback/PlayerControl.h"
+#include "scheduler/PlaybackMonitor.h"
+#include "scheduler/ScheduleClock.h"
+
+namespace kolva {
+
+namespace {
+const QString kStartCaption = QStringLiteral("开始定时");
+const QString kStopCaption = QStringLiteral("停止定时");
+const QString kStatusSpan = QStringLiteral("<span style='font-size:10pt;'></span>");
+constexpr int kTrayRunning = 2;
+constexpr int kTrayStopped = 3;
+} // namespace
+
+struct MainController::Impl {
+    Impl(MainController &owner, const AppPaths &paths, Clock &clock, PowerOff &powerOff,
+         MediaPlayer &mainPlayer, MediaPlayer &insertPlayer)
+        : clock(clock), mainPlayer(mainPlayer), insertPlayer(insertPlayer),
+          players(clock, powerOff, paths, &mainPlayer, &insertPlayer),
+          schedule(
+              clock, players, timerLoop, [&owner] { owner.refreshStatusPage(); },
+              [](double ms) { delay(ms); }),
+          monitor(players, schedule, display, paths, [&owner] { emit owner.displayChanged(); }) {}
+
+    Clock &clock;
+    MediaPlayer &mainPlayer;
+    MediaPlayer &insertPlayer;
+
+    // Declared before the objects that hold references to them.
+    QTimer timerLoop;
+    QTimer timerTime;
+    QTimer timerPosition;
+    QTimer timerPlayerBugPlay;
+    int playerBugPlayTag = 0;
+
+    TaskList tasks;
+    PlaybackDisplay display;
+    PlayerControl players;
+    ScheduleClock schedule;
+    PlaybackMonitor monitor;
+
+    QString startCaption = kStartCaption;
+    int trayIconIndex = kTrayStopped;
+    QString trayTip = QStringLiteral("提示");
+    int dingShiVisible = 0;
+    QString statusContent = kStatusSpan;
+};
+
+MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &powerOff,
+                               MediaPlayer &mainPlayer, MediaPlayer &insertPlayer, QObject *parent)
+    : QObject(parent), m_paths(paths),
+      d(std::make_unique<Impl>(*this, paths, clock, powerOff, mainPlayer, insertPlayer)) {
+    d->timerLoop.setInterval(ScheduleClock::LoopIntervalMs);
+    d->timerTime.setInterval(900);
+    d->timerPosition.setInterval(500);
+    d->timerPlayerBugPlay.setInterval(1);
+    d->timerPlayerBugPlay.setSingleShot(true);
+    connect(&d->timerLoop, &QTimer::timeout, this, &MainController::timerLoopTick);
+    connect(&d->timerTime, &QTimer::timeout, this, &MainController::timerTimeTick);
+    connect(&d->timerPosition, &QTimer::timeout, this, &MainController::timerPositionTick);
+    connect(&d->timerPlayerBugPlay, &QTimer::timeout, this,
+            &MainController::timerPlayerBugPlayTick);
+
+    d->players.setHooks(PlayerControl::Hooks{
+        [this](int index) {
+            d->playerBugPlayTag = index;
+            d->timerPlayerBugPlay.setInterval(1);
+            d->timerPlayerBugPlay.start();
+        },
+        [this](int index, int newState) { d->monitor.wmp_OpenStateChange(index, newState); },
+    });
+
+    // Player events arrive queued on this thread; each is handled on its own
+    // so a failure reports and the next event runs normally.
+    const int indexOf[2] = {PlayerControl::MainPlayer, PlayerControl::InsertPlayer};
+    MediaPlayer *players[2] = {&mainPlayer, &insertPlayer};
+    for (int i : indexOf) {
+        connect(players[i], &MediaPlayer::statusChange, this,
+                [this, i] { guarded([&] { d->monitor.statusChange(i); }); });
+        connect(players[i], &MediaPlayer::openStateChange, this, [this, i](int newState) {
+            guarded([&] { d->monitor.wmp_OpenStateChange(i, newState); });
+        });
+        // PositionChange is received and has no effect.
+    }
+}
+
+MainController::~MainController() = default;
+
+const TaskList &MainController::tasks() const {
+    return d->tasks;
+}
+const PlaybackDisplay &MainController::display() const {
+    return d->display;
+}
+bool MainController::scheduleOn() const {
+    return d->schedule.isOn();
+}
+QString MainController::startButtonCaption() const {
+    return d->startCaption;
+}
+int MainController::trayIconIndex() const {
+    return d->trayIconIndex;
+}
+QString MainController::trayTip() const {
+    return d->trayTip;
+}
+int MainController::dingShiVisible() const {
+    return d->dingShiVisible;
+}
+QString MainController::statusContent() const {
+    return d->statusContent;
+}
+PlayerControl &MainController::players() {
+    return d->players;
+}
+ScheduleClock &MainController::schedule() {
+    return d->schedule;
+}
+PlaybackMonitor &MainController::monitor() {
+    return d->monitor;
+}
+
+bool MainController::playerBugPlayArmed() const {
+    return d->timerPlayerBugPlay.isActive();
+}
+int MainController::playerBugPlayTag() const {
+    return d->playerBugPlayTag;
+}
+void MainController::setDelayFunction(std::function<void(double)> delayFunction) {
+    d->schedule.setDelay(std::move(delayFunction));
+}
+int MainController::timerIntervalMs(const QString &timerName) const {
+    const QTimer *timers[] = {&d->timerLoop, &d->timerTime, &d->timerPosition,
+                              &d->timerPlayerBugPlay};
+    const char *names[] = {"timerLoop", "timerTime", "timerPosition", "TimerPlayerBugPlay"};
+    for (int i = 0; i < 4; ++i) {
+        if (timerName == QLatin1String(names[i]))
+            return timers[i]->isActive() ? timers[i]->interval() : 0;
+    }
+    return 0;
+}
+
+void MainController::report(const QString &message) {
+    qWarning().noquote() << "kolva:" << message;
+    emit errorReported(message);
+}
+
+template <typename F> void MainController::guarded(F &&step) {
+    try {
+        step();
+    } catch (const PlaybackError &e) {
+        report(e.message());
+    } catch (const std::exception &e) {
+        report(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+void MainController::refreshStatusPage() {
+    if (d->schedule.isOn()) {
+        d->statusContent = QStringLiteral("<IMG SRC=\"") + m_paths.statusPicture() +
+                           QStringLiteral("\" STYLE=\" width:20px;margin-left:0px;margin-top:0px; "
+                                          "\" BORDER=\"0\">") +
+                           kStatusSpan;
+    } else {
+        d->statusContent = kStatusSpan;
+    }
+    emit scheduleChanged();
+}
+
+// --- Start-up and end ----------------------------------------------------------
+
+void MainController::initPlayers() {
+    d->players.initPlayers(&d->mainPlayer, &d->insertPlayer);
+}
+
+void MainController::loadTaskList() {
+    // A missing or broken file leaves the list as it was (empty at start-up).
+    loadTasks(m_paths.taskFile(), d->tasks);
+    emit tasksChanged();
+}
+
+void MainController::startTimers() {
+    d->timerTime.start(900);
+    d->timerPosition.start(500);
+}
+
+void MainController::startScheduleAtStartUp() {
+    picDingShiClicked(0);
+}
+
+void MainController::stopTimers() {
+    d->timerLoop.stop();
+    d->timerTime.stop();
+    d->timerPosition.stop();
+    d->timerPlayerBugPlay.stop();
+}
+
+// --- The user's intents --------------------------------------------------------
+
+void MainController::cmdStartClicked() {
+    if (d->startCaption != kStopCaption) {
+        d->startCaption = kStopCaption;
+        d->schedule.startSchedule();
+    } else {
+        d->startCaption = kStartCaption;
+        d->schedule.stopScheduleAndWait();
+    }
+    emit scheduleChanged();
+}
+
+void MainController::picDingShiClicked(int index) {
+    if (index == 0) {
+        d->dingShiVisible = 1;
+        d->schedule.startSchedule();
+        d->trayIconIndex = kTrayRunning;
+        d->trayTip = QStringLiteral("正在检测。。");
+    } else {
+        d->dingShiVisible = 0;
+        d->schedule.stopScheduleAndWait();
+        d->trayIconIndex = kTrayStopped;
+        d->trayTip = QStringLiteral("所有任务都已停止！");
+    }
+    emit scheduleChanged();
+}
+
+void MainController::cmdPlayClicked() {
+    guarded([&] {
+        if (readNumber(d->display.playTag) == 1)
+            d->players.pauseActive();
+        else
+            d->players.resumeActive();
+    });
+}
+
+void MainController::seekClicked(double fraction) {
+    fraction = qBound(0.0, fraction, 1.0);
+    PlaybackDisplay &display = d->display;
+    const double target = fraction * (display.progressMax - display.progressMin);
+    if (d->insertPlayer.playState() == PlayStatePlaying)
+        d->insertPlayer.setCurrentPosition(target);
+    else if (d->mainPlayer.playState() == PlayStatePlaying)
+        d->mainPlayer.setCurrentPosition(target);
+    display.progressValue = target;
+    emit displayChanged();
+}
+
+void MainController::volumeClicked(double fraction) {
+    fraction = qBound(0.0, fraction, 1.0);
+    const int volume = qRound(fraction * 100.0);
+    if (d->insertPlayer.playState() == PlayStatePlaying)
+        d->insertPlayer.setVolume(volume);
+    else if (d->mainPlayer.playState() == PlayStatePlaying)
+        d->mainPlayer.setVolume(volume);
+    d->display.volume = volume;
+    emit displayChanged();
+}
+
+void MainController::playTaskById(int taskId) {
+    for (const Task &task : std::as_const(d->tasks)) {
+        if (task.TaskID == taskId) {
+            const Task copy = task; // the list may be reloaded while it plays
+            guarded([&] { d->players.playTask(copy); });
+            return;
+        }
+    }
+}
+
+void MainController::playSong(const QString &songFile) {
+    Task task = newTask();
+    // Not an id of the list: a song played by hand must not hide the list's
+    // first task from the schedule while it plays.
+    task.TaskID = AdHocTaskId;
+    Region region = newRegion();
+    region.ParentTaskID = AdHocTaskId;
+    Song song;
+    song.SongFile = songFile;
+    song.ParentTaskID = AdHocTaskId;
+    region.Songs.append(song);
+    task.Regions.append(region);
+    guarded([&] { d->players.playTask(task); });
+}
+
+void MainController::reloadTasks() {
+    loadTasks(m_paths.taskFile(), d->tasks);
+    emit tasksChanged();
+}
+
+// --- Timer ticks -----------------------------------------------------------------
+
+void MainController::timerLoopTick() {
+    d->schedule.tick(d->tasks, [this](const QString &message) { report(message); });
+}
+
+void MainController::timerTimeTick() {
+    d->display.clock = d->schedule.clockText();
+    emit displayChanged();
+}
+
+void MainController::timerPositionTick() {
+    guarded([&] { d->monitor.timerPositionTick(); });
+}
+
+void MainController::timerPlayerBugPlayTick() {
+    d->timerPlayerBugPlay.stop();
+    guarded([&] { d->monitor.TimerPlayerBugPlay(d->playerBugPlayTag); });
+}
+
+} // namespace kolva

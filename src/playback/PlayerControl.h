@@ -1,0 +1,146 @@
+#pragma once
+// The two players and what plays on them: the main player (index 0, "主播") and
+// the insert player (index 1, "插播"), the copy of the task on each with its
+// play-time counters, the transport primitives, the playlist of one region pass
+// and the moves from pass to pass and region to region.
+//
+// Thread: UI thread only. Player events arrive through the playback monitor;
+// nothing here is re-entered except resumePlayer calling the window's
+// open-state handler back.
+
+#include <QString>
+#include <QVector>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <random>
+#include <stdexcept>
+
+#include "app/AppPaths.h"
+#include "model/Task.h"
+#include "platform/MediaPlayer.h"
+
+namespace kolva {
+
+class Clock;
+class PowerOff;
+
+// An error that ends the current operation (a tick, an event, a click) but
+// never the schedule: the window reports it and the next tick runs normally.
+class PlaybackError : public std::runtime_error {
+public:
+    explicit PlaybackError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+class PlayerControl {
+public:
+    static constexpr int MainPlayer = 0;
+    static constexpr int InsertPlayer = 1;
+    // Region Repeat -1 (endless) counts as this many passes.
+    static constexpr int32_t EndlessPasses = 999999999;
+
+    // What the player layer asks of the main window.
+    struct Hooks {
+        // Arm the one-shot TimerPlayerBugPlay with the player index as its tag.
+        std::function<void(int index)> startPlayerSoon;
+        // The window's open-state handler (wmp_OpenStateChange).
+        std::function<void(int index, int newState)> openStateChanged;
+    };
+
+    PlayerControl(Clock &clock, PowerOff &powerOff, const AppPaths &paths, MediaPlayer *mainPlayer,
+                  MediaPlayer *insertPlayer);
+
+    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // The random order of Sort 1 regions comes from one generator seeded once;
+    // tests fix the seed.
+    void setRandomSeed(uint64_t seed) { m_random.seed(seed); }
+
+    // Module state, indexed by player.
+    std::array<MediaPlayer *, 2> Players{};
+    std::array<int, 2> PlayerBusy{0, 0};
+    std::array<Task, 2> PlayingTasks{};
+
+    // --- Transport ---------------------------------------------------------
+    void initPlayers(MediaPlayer *mainPlayer, MediaPlayer *insertPlayer);
+    void pausePlayer(int index);
+    void resumePlayer(int index);
+    void stopPlayer(int index);
+    void clearPlayingTask(int index);
+    void pauseActive();
+    void resumeActive();
+    void stopAll();
+    // Insert player when busy, else main player when busy, else -1.
+    int activePlayer() const;
+    bool isTaskPlaying(int32_t taskId) const;
+    // Starts the player that has just been given a playlist (the tick of
+    // TimerPlayerBugPlay). Does nothing when the player no longer holds a task
+    // or when it is the main player waiting under an insert.
+    void startPlayer(int index);
+
+    // --- Entry tracking ----------------------------------------------------
+    // The region the playlist plays, through its ParentTaskID/RegionID params.
+    // The slot of preferIndex is looked at first (the player that raised the
+    // event), then main before insert; an all-zero record when none matches.
+    Region getPlayingRegion(const Playlist &playlist, int preferIndex = -1) const;
+    // True exactly once per pass: when the player holds a task, the playlist is
+    // the one its current pass was given, that pass was started and its end
+    // has not been taken yet. Stops caused by limits or by the user, events
+    // of an older pass and repeated end events are refused.
+    bool takePassEnd(int index, const Playlist &playlist);
+    void onPlaylistEnded(int index, const Playlist &playlist);
+
+    bool isPlayableFile(const QString &filePath);
+
+    // --- Tasks and regions -------------------------------------------------
+    void playTask(const Task &task);
+    void playRegion(int index, Region &region);
+    // A permutation of first..last (element i - first holds the song index
+    // for play position i), fresh on each call.
+    QVector<int> randomOrder(int first, int last);
+    void nextRegion(int index, int32_t regionId);
+    void finishTask(const Task &task);
+
+    // --- Limits (the schedule tick) -------------------------------------------
+    void checkPlayback();
+    void checkTaskEnd(int index, int64_t now);
+    void checkRegionDuration(int64_t now);
+
+    // Played time of the task on the player: pauses do not count.
+    int64_t taskPlayedMs(int index, int64_t now) const;
+    // Time of a region over all its passes: wall-clock, pauses count.
+    static int64_t regionElapsedMs(const Region &region, int64_t now);
+
+    // The playlist text of one pass (CR LF lines), songs in the given order.
+    static QByteArray playlistText(int32_t taskId, const Region &region, const QVector<int> &order);
+    static QString playlistName(int32_t taskId, int32_t regionId);
+
+private:
+    struct Pass {
+        PlaylistPtr playlist; // the playlist this pass handed to the player
+        bool started = false; // play() issued for it
+        bool ended = false;   // its end has been taken
+    };
+
+    void playRegionAt(int index, int pos);
+    // The region at pos gets no further pass: the next one plays, or the task
+    // is over (natural end).
+    void regionFinished(int index, int pos);
+    // The task on the player ends without its natural end (limit, or its
+    // playlist could not be written): stop it and hand back to the main task.
+    void endTaskEarly(int index);
+    void writePlaylistFile(const QByteArray &text) const;
+
+    Clock &m_clock;
+    PowerOff &m_powerOff;
+    AppPaths m_paths;
+    Hooks m_hooks;
+    std::array<Pass, 2> m_pass{};
+    std::mt19937_64 m_random;
+};
+
+} // namespace kolva

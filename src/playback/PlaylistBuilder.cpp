@@ -1,0 +1,180 @@
+// The playlist of one region pass: the ASX file the player reads, the pass
+// counters and the hand-over to the player.
+
+#include <QSaveFile>
+#include <algorithm>
+
+#include "app/Clock.h"
+#include "playback/PlayerControl.h"
+
+namespace kolva {
+
+namespace {
+
+// Attribute and text values: XML character references for what ASX reserves
+// and for line breaks and tabs, so a path with " & < > reads back unchanged.
+QString escaped(const QString &value) {
+    QString out;
+    out.reserve(value.size());
+    for (QChar c : value) {
+        switch (c.unicode()) {
+        case u'"':
+            out += QStringLiteral("&quot;");
+            break;
+        case u'&':
+            out += QStringLiteral("&amp;");
+            break;
+        case u'<':
+            out += QStringLiteral("&lt;");
+            break;
+        case u'>':
+            out += QStringLiteral("&gt;");
+            break;
+        case u'\t':
+            out += QStringLiteral("&#9;");
+            break;
+        case u'\n':
+            out += QStringLiteral("&#10;");
+            break;
+        case u'\r':
+            out += QStringLiteral("&#13;");
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+void line(QString &text, const QString &content) {
+    text += content;
+    text += QStringLiteral("\r\n");
+}
+
+QString param(const char *name, int32_t value) {
+    return QStringLiteral("<Param Name=\"%1\" Value=\"%2\" />").arg(QLatin1String(name)).arg(value);
+}
+
+} // namespace
+
+QString PlayerControl::playlistName(int32_t taskId, int32_t regionId) {
+    return QStringLiteral("KOLVA%1-%2").arg(taskId).arg(regionId);
+}
+
+QByteArray PlayerControl::playlistText(int32_t taskId, const Region &region,
+                                       const QVector<int> &order) {
+    QString text;
+    line(text, QStringLiteral("<Asx Version = \"3.0\" >"));
+    line(text, QStringLiteral("<Author>KOLVA</Author>"));
+    line(text, QStringLiteral("<Title>%1</Title>").arg(playlistName(taskId, region.RegionID)));
+    line(text, param("ParentTaskID", taskId));
+    line(text, param("RegionID", region.RegionID));
+    for (int songIndex : order) {
+        const Song &song = region.Songs.at(songIndex);
+        if (song.Repeat != 0) {
+            const int32_t count = song.Repeat == -1 ? EndlessPasses : song.Repeat - 1;
+            line(text, QStringLiteral("<REPEAT COUNT=\"%1\">").arg(count));
+        }
+        line(text, QStringLiteral("<Entry>"));
+        line(text, param("ParentTaskID", taskId));
+        line(text, param("ParentRegionID", region.RegionID));
+        line(text, param("SongID", song.SongID));
+        if (!song.StartTime.isEmpty())
+            line(text, QStringLiteral("<StartTime value = \"%1\" />").arg(escaped(song.StartTime)));
+        if (!song.Duration.isEmpty())
+            line(text, QStringLiteral("<Duration value = \"%1\" />").arg(escaped(song.Duration)));
+        line(text, QStringLiteral("<Ref href=\"%1\"/>").arg(escaped(song.SongFile)));
+        line(text, QStringLiteral("</Entry>"));
+        if (song.Repeat != 0)
+            line(text, QStringLiteral("</REPEAT>"));
+    }
+    line(text, QStringLiteral("</Asx>"));
+    return text.toUtf8();
+}
+
+QVector<int> PlayerControl::randomOrder(int first, int last) {
+    QVector<int> order;
+    if (last < first)
+        return order;
+    order.reserve(last - first + 1);
+    for (int i = first; i <= last; ++i)
+        order.append(i);
+    // Fisher-Yates from the back: every permutation equally likely.
+    for (int i = int(order.size()) - 1; i > 0; --i) {
+        std::uniform_int_distribution<int> pick(0, i);
+        std::swap(order[i], order[pick(m_random)]);
+    }
+    return order;
+}
+
+void PlayerControl::writePlaylistFile(const QByteArray &text) const {
+    // Written beside and renamed over the previous playlist, so a failed write
+    // never leaves a half file for the player to read.
+    QSaveFile file(m_paths.playlistFile());
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        throw PlaybackError(QStringLiteral("无法写入播放列表 %1: %2")
+                                .arg(m_paths.playlistFile(), file.errorString()));
+    }
+}
+
+void PlayerControl::playRegion(int index, Region &region) {
+    playRegionAt(index, findRegionIndex(PlayingTasks[index], region.RegionID));
+}
+
+void PlayerControl::playRegionAt(int index, int pos) {
+    Task &task = PlayingTasks[index];
+    if (pos < 0 || pos >= task.Regions.size())
+        return;
+    Region &region = task.Regions[pos];
+    // An empty region is passed over at once, whatever its Repeat: it never
+    // starts a pass, so it could never use its passes up.
+    if (region.Songs.isEmpty()) {
+        regionFinished(index, pos);
+        return;
+    }
+
+    const int last = int(region.Songs.size()) - 1;
+    QVector<int> order;
+    if (region.Sort == 1) {
+        order = randomOrder(0, last);
+    } else {
+        for (int i = 0; i <= last; ++i)
+            order.append(i);
+    }
+    try {
+        writePlaylistFile(playlistText(task.TaskID, region, order));
+    } catch (const PlaybackError &) {
+        // Nothing can play without its playlist: the task ends here (no
+        // power-off) and the error is reported by the caller's tick.
+        endTaskEarly(index);
+        throw;
+    }
+
+    const int64_t now = m_clock.tickMs();
+    if (region.PassStartTick > 0)
+        region.EarlierPassesMs += now - region.PassStartTick;
+    region.PassStartTick = now;
+    region.PassCount += 1;
+    task.CurrentRegion = findRegionIndex(task, region.RegionID);
+
+    MediaPlayer *player = Players[index];
+    if (region.Volume >= 0)
+        player->setVolume(region.Volume);
+    else if (task.Volume >= 0)
+        player->setVolume(task.Volume);
+
+    PlayerBusy[index] = 1;
+    PlaylistPtr playlist =
+        player->newPlaylist(playlistName(task.TaskID, region.RegionID), m_paths.playlistFile());
+    player->setCurrentPlaylist(playlist);
+    m_pass[index] = Pass{playlist, false, false};
+
+    // The main task waiting under an insert (its pass ended while the insert
+    // took over) gets its next playlist now but starts only when it resumes.
+    if (index == MainPlayer && PlayerBusy[InsertPlayer] == 1)
+        return;
+    if (m_hooks.startPlayerSoon)
+        m_hooks.startPlayerSoon(index);
+}
+
+} // namespace kolva

@@ -1,0 +1,72 @@
+#pragma once
+// The schedule: switching it on and off, the rule that makes a task due, the
+// order of work in one schedule tick and the clock text.
+//
+// Thread: UI thread. The schedule is on exactly while timerLoop runs; the
+// timer belongs to the main window and is only switched here.
+
+#include <QString>
+#include <QTime>
+#include <QVector>
+#include <functional>
+
+#include "model/Task.h"
+
+class QTimer;
+
+namespace kolva {
+
+class Clock;
+class PlayerControl;
+
+class ScheduleClock {
+public:
+    static constexpr int LoopIntervalMs = 900;
+    static constexpr int StopWaitMs = 500;
+
+    // refreshStatusPage: the window rewrites its status strip. delay: waits
+    // while events are processed (kolva::delay; tests deliver fake events).
+    ScheduleClock(Clock &clock, PlayerControl &players, QTimer &timerLoop,
+                  std::function<void()> refreshStatusPage, std::function<void(double)> delay);
+
+    void setDelay(std::function<void(double)> delay) { m_delay = std::move(delay); }
+
+    bool isOn() const;
+    void startSchedule();
+    void stopSchedule();
+    // The stop of the picture pair and of cmdStart: stoppingAll is true while
+    // the end events of the stop are handled during the 500 ms wait.
+    void stopScheduleAndWait();
+
+    // True while a stop-all waits for the end events it caused.
+    bool stoppingAll = false;
+
+    // One schedule tick: the limits of what plays, then at most one due task.
+    // A failure in one step is handed to `report` and does not skip the other.
+    void tick(const TaskList &tasks, const std::function<void(const QString &)> &report);
+
+    // Starts the first enabled task that is due now and not already on the
+    // active player.
+    void checkDueTasks(const TaskList &tasks);
+
+    // True when the clock text names the hour, minute and second of `now`. A
+    // text that is not a valid clock time is never due.
+    static bool isClockTimeNow(const QString &clockText, const QTime &now);
+
+    // "HH:MM:SS" of the present time of day.
+    QString clockText() const;
+
+    // Second of the day a clock text names; -1 when it is not a valid clock
+    // time. The stored two-digit form is read without allocating, so a tick
+    // over thousands of tasks stays well under a millisecond.
+    static int secondOfDay(const QString &clockText);
+
+private:
+    Clock &m_clock;
+    PlayerControl &m_players;
+    QTimer &m_timerLoop;
+    std::function<void()> m_refreshStatusPage;
+    std::function<void(double)> m_delay;
+};
+
+} // namespace kolva

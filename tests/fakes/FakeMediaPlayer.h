@@ -1,0 +1,91 @@
+#pragma once
+// A scriptable media player that keeps the event contract of MediaPlayer.h.
+// Nothing sounds and no time passes by itself: the test moves playback on with
+// finishEntry(), finishPass(), failEntry() or advance(seconds), and delivers the
+// queued events with deliverEvents() (or lets the Qt event loop deliver them:
+// the same queue, whichever comes first). Every call into the player is
+// recorded.
+
+#include <QHash>
+#include <QList>
+#include <QStringList>
+#include <functional>
+
+#include "platform/MediaPlayer.h"
+
+namespace kolva::test {
+
+class FakeMediaPlayer final : public MediaPlayer {
+    Q_OBJECT
+public:
+    explicit FakeMediaPlayer(QObject *parent = nullptr);
+
+    // --- MediaPlayer ----------------------------------------------------------
+    PlaylistPtr newPlaylist(const QString &name, const QString &filePath) override;
+    void setCurrentPlaylist(PlaylistPtr playlist) override;
+    PlaylistPtr currentPlaylist() const override { return m_playlist; }
+    void play() override;
+    void pause() override;
+    void stop() override;
+    double currentPosition() const override;
+    void setCurrentPosition(double seconds) override;
+    int volume() const override { return m_volume; }
+    void setVolume(int volume) override;
+    int playState() const override { return m_state; }
+    Media currentMedia() const override;
+    Media newMedia(const QString &filePath) override;
+
+    // --- Script -------------------------------------------------------------------
+    // Length of a media file in seconds (newMedia and entries); files not
+    // named here have the default length; 0 makes a file unplayable.
+    void setMediaDuration(const QString &filePath, double seconds) {
+        m_durations.insert(filePath, seconds);
+    }
+    void setDefaultDuration(double seconds) { m_defaultDuration = seconds; }
+    // The current play of the current entry ends (the next play, the next
+    // entry, or the end of the pass follows).
+    void finishEntry();
+    // Everything left of the pass is played at once: the pass ends.
+    void finishPass();
+    // The current entry turns out faulty: it is skipped.
+    void failEntry();
+    // Plays on for that many seconds while playing, entries ending by their
+    // clip lengths (an entry with an unknown length never ends by itself).
+    void advance(double seconds);
+
+    // Delivers the queued events now, in order; returns how many.
+    int deliverEvents();
+    int pendingEvents() const { return int(m_queue.size()); }
+
+    // --- Record -------------------------------------------------------------------
+    QStringList calls;               // "play", "pause", "stop", "setVolume 40", ...
+    QList<QByteArray> playlistFiles; // file bytes read by each newPlaylist
+    int passesEnded = 0;             // end-of-pass events raised
+    int entryIndex() const { return m_entry; }
+    int playIndex() const { return m_play; } // play of the current entry (0-based)
+
+private:
+    struct Event {
+        enum Kind { OpenState, Status } kind;
+        int value = 0;
+        bool endOfPass = false;
+    };
+    void queue(Event event);
+    double clipLength(int entry) const;
+    void openEntry(int entry);
+    void endCurrentPlay();
+
+    PlaylistPtr m_playlist;
+    int m_state = PlayStateUndefined;
+    int m_entry = -1;
+    int m_play = 0;
+    double m_playedInEntry = 0; // seconds into the current play of the clip
+    int m_volume = 50;
+    double m_defaultDuration = 180;
+    QHash<QString, double> m_durations;
+    QList<Event> m_queue;
+    bool m_flushPosted = false;
+    quint64 m_nextId = 1;
+};
+
+} // namespace kolva::test

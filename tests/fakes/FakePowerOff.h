@@ -1,0 +1,13 @@
+#pragma once
+// Counts the power-off requests instead of making them.
+#include "platform/PowerOff.h"
+
+namespace kolva::test {
+
+class FakePowerOff final : public PowerOff {
+public:
+    void shutDown() override { ++requests; }
+    int requests = 0;
+};
+
+} // namespace kolva::test
