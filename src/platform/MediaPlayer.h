@@ -29,7 +29,9 @@
 //   stop()                  StatusChange with Stopped (1) once, currentMedia()
 //                           unchanged (nothing when already stopped/ended).
 //   faulty entry            skipped: the next entry plays (OpenStateChange 13);
-//                           a faulty last entry ends the pass as above.
+//                           a faulty last entry ends the pass as above; an
+//                           empty playlist ends at once on play() (currentMedia()
+//                           is then item(-1), identical to its "last item").
 //
 // Handlers read playState() and currentMedia() when the event is delivered, as
 // the original control did; they are never passed in the event.
@@ -90,8 +92,12 @@ public:
 
     int count() const { return int(entries.size()); }
     // The entry as a media item (duration filled in once it has been opened).
+    // An empty playlist's "last item" item(count() - 1) still names the
+    // playlist, so that the end of an empty pass is recognised like any other.
     Media item(int index) const {
         Media m;
+        if (index == -1 && entries.isEmpty())
+            m.playlistId = id;
         if (index < 0 || index >= entries.size())
             return m;
         m.playlistId = id;

@@ -1,0 +1,290 @@
+// Construction, the public interface and the event queue of the GStreamer
+// player. The bus handling and the walk through the playlist are in
+// GstMediaPlayerFlow.cpp.
+#include "platform/GstMediaPlayer.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+#include <QtGlobal>
+#include <gst/audio/streamvolume.h>
+#include <gst/gst.h>
+
+#include "platform/AsxReader.h"
+#include "platform/GstSupport.h"
+
+namespace kolva {
+
+namespace {
+// playbin's GstPlayFlags: audio only, with its own volume element (the
+// volume property does nothing without SOFT_VOLUME on most sinks).
+constexpr int playFlagAudio = 0x00000002;
+constexpr int playFlagSoftVolume = 0x00000010;
+} // namespace
+
+GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
+                               const QString &sinkDescription)
+    : MediaPlayer(parent), m_mediaInfo(mediaInfo) {
+    gst::ensureInitialised();
+    // Playlist ids stay unique across both players: the object's address
+    // seeds the high bits.
+    m_nextPlaylistId = (quint64(reinterpret_cast<quintptr>(this)) & 0xffffffffu) << 24 | 1;
+
+    const QString description =
+        sinkDescription.isEmpty() ? qEnvironmentVariable("KOLVA_AUDIO_SINK") : sinkDescription;
+    m_sink = gst::makeAudioSink(description, &m_sinkWarning);
+    if (!m_sinkWarning.isEmpty()) {
+        m_silentSink = true;
+        qWarning("kolva player: %s", qUtf8Printable(m_sinkWarning));
+    }
+
+    m_playbin = gst_element_factory_make("playbin", nullptr);
+    if (!m_playbin) {
+        qWarning("kolva player: GStreamer playbin is missing; nothing can be played");
+        return;
+    }
+    gst_object_ref_sink(m_playbin);
+    GstElement *videoSink = gst_element_factory_make("fakesink", nullptr);
+    g_object_set(m_playbin, "flags", playFlagAudio | playFlagSoftVolume, "audio-sink", m_sink,
+                 nullptr);
+    if (videoSink)
+        g_object_set(m_playbin, "video-sink", videoSink, nullptr);
+
+    GstBus *bus = gst_element_get_bus(m_playbin);
+    gst_bus_set_sync_handler(
+        bus,
+        [](GstBus *, GstMessage *message, gpointer self) {
+            return GstBusSyncReply(busSyncHandler(message, self));
+        },
+        this, nullptr);
+    gst_object_unref(bus);
+    g_signal_connect(m_playbin, "about-to-finish", G_CALLBACK(&GstMediaPlayer::onAboutToFinish),
+                     this);
+    applyVolume();
+    gst_element_set_state(m_playbin, GST_STATE_READY);
+}
+
+GstMediaPlayer::~GstMediaPlayer() {
+    if (m_playbin) {
+        {
+            QMutexLocker lock(&m_planMutex);
+            m_plan.reset();
+            m_handedOver.clear();
+        }
+        // NULL joins every streaming thread: no handler runs after this.
+        gst_element_set_state(m_playbin, GST_STATE_NULL);
+        GstBus *bus = gst_element_get_bus(m_playbin);
+        gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+        gst_object_unref(bus);
+        g_signal_handlers_disconnect_by_data(m_playbin, this);
+        gst_object_unref(m_playbin);
+    }
+    if (m_sink)
+        gst_object_unref(m_sink);
+}
+
+PlaylistPtr GstMediaPlayer::newPlaylist(const QString &name, const QString &filePath) {
+    return AsxReader::readPlaylist(name, filePath, m_nextPlaylistId++);
+}
+
+void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
+    resetPipeline();
+    m_events.clear(); // events of the old playlist are stale now
+    m_playlist = std::move(playlist);
+    m_state = PlayStateStopped;
+    m_wantPlaying = false;
+    m_announced = false;
+    m_passEnded = false;
+    m_pendingPosition = -1;
+    m_current = m_playlist ? mediaFor(0, 0) : Media();
+    post({EventKind::OpenState, OpenStatePlaylistChanged});
+}
+
+void GstMediaPlayer::play() {
+    if (!m_playlist)
+        return;
+    if (m_state == PlayStatePlaying)
+        return;
+    if (m_state == PlayStatePaused) {
+        m_state = PlayStatePlaying;
+        m_wantPlaying = true;
+        if (m_phase == Phase::Running)
+            setPipelineState(GST_STATE_PLAYING);
+        if (m_announced)
+            post({EventKind::Status});
+        return;
+    }
+    // From Stopped or MediaEnded: a new run through the playlist.
+    int start = 0;
+    if (!m_passEnded && m_current.playlistId == m_playlist->id && m_current.index > 0)
+        start = m_current.index;
+    m_state = PlayStatePlaying;
+    m_wantPlaying = true;
+    m_announced = false;
+    m_passEnded = false;
+    m_quickEnds = 0;
+    openFrom(start);
+}
+
+void GstMediaPlayer::pause() {
+    if (m_state != PlayStatePlaying)
+        return;
+    m_state = PlayStatePaused;
+    m_wantPlaying = false;
+    if (m_phase != Phase::Idle)
+        setPipelineState(GST_STATE_PAUSED);
+    if (m_announced)
+        post({EventKind::Status});
+}
+
+void GstMediaPlayer::stop() {
+    if (m_state == PlayStateStopped)
+        return;
+    if (m_state == PlayStateMediaEnded) {
+        m_state = PlayStateStopped;
+        return;
+    }
+    resetPipeline();
+    m_state = PlayStateStopped;
+    m_wantPlaying = false;
+    m_announced = false;
+    m_pendingPosition = -1;
+    post({EventKind::Status});
+}
+
+double GstMediaPlayer::currentPosition() const {
+    if (m_phase == Phase::Idle || !m_playbin)
+        return 0;
+    if (m_phase != Phase::Running) {
+        if (m_pendingPosition >= 0)
+            return m_pendingPosition;
+        return m_playlist && m_openIndex >= 0 && m_openIndex < m_playlist->count()
+                   ? m_playlist->entries[m_openIndex].startSeconds
+                   : 0;
+    }
+    gint64 position = 0;
+    if (!gst_element_query_position(m_playbin, GST_FORMAT_TIME, &position) || position < 0)
+        return 0;
+    return double(position) / double(GST_SECOND);
+}
+
+void GstMediaPlayer::setCurrentPosition(double seconds) {
+    if (m_phase == Phase::Idle || !m_playbin || !m_playlist)
+        return;
+    seconds = qMax(0.0, seconds);
+    const double old = currentPosition();
+    if (m_phase != Phase::Running) {
+        m_pendingPosition = seconds; // applied by the opening seek
+        post({EventKind::Position, 0, old, seconds});
+        return;
+    }
+    bool handedOver = false;
+    {
+        QMutexLocker lock(&m_planMutex);
+        handedOver = !m_handedOver.empty();
+    }
+    if (handedOver) {
+        // The next file is already queued in playbin; reopen the entry at
+        // the wanted position instead of seeking under it.
+        m_pendingPosition = seconds;
+        openPlay(m_current.index, m_currentPlayNo);
+    } else {
+        // Messages from before the seek (a pending EOS) no longer apply.
+        m_generation.fetch_add(1);
+        const bool ok = gst_element_seek(m_playbin, 1.0, GST_FORMAT_TIME,
+                                         GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                         GST_SEEK_TYPE_SET, gint64(seconds * double(GST_SECOND)),
+                                         GST_SEEK_TYPE_NONE, gint64(GST_CLOCK_TIME_NONE));
+        if (!ok)
+            faultLater(m_current.index);
+    }
+    post({EventKind::Position, 0, old, seconds});
+}
+
+void GstMediaPlayer::setVolume(int volume) {
+    m_volume = qBound(0, volume, 100);
+    applyVolume();
+}
+
+void GstMediaPlayer::applyVolume() {
+    if (!m_playbin)
+        return;
+    // 0-100 is a perceived loudness scale, as the original control's was.
+    gst_stream_volume_set_volume(GST_STREAM_VOLUME(m_playbin), GST_STREAM_VOLUME_FORMAT_CUBIC,
+                                 m_volume / 100.0);
+}
+
+Media GstMediaPlayer::newMedia(const QString &filePath) {
+    Media m;
+    m.sourceURL = filePath;
+    m.name = QFileInfo(filePath).completeBaseName();
+    m.duration = m_mediaInfo.duration(filePath);
+    return m;
+}
+
+void GstMediaPlayer::warmUp() {
+    const QStringList missing = gst::warmUpDecoders();
+    if (!missing.isEmpty())
+        qInfo("kolva player: not installed: %s", qUtf8Printable(missing.join(QLatin1Char(' '))));
+}
+
+GstElement *GstMediaPlayer::sinkElement(const char *name) const {
+    if (!m_sink)
+        return nullptr;
+    if (GST_IS_BIN(m_sink))
+        return gst_bin_get_by_name(GST_BIN(m_sink), name);
+    if (g_strcmp0(GST_OBJECT_NAME(m_sink), name) == 0)
+        return GST_ELEMENT(gst_object_ref(m_sink));
+    return nullptr;
+}
+
+Media GstMediaPlayer::mediaFor(int index, double duration) const {
+    Media m = m_playlist ? m_playlist->item(index) : Media();
+    m.duration = duration;
+    m.name = QFileInfo(m.sourceURL).completeBaseName();
+    return m;
+}
+
+void GstMediaPlayer::setPipelineState(int state) {
+    if (!m_playbin)
+        return;
+    if (gst_element_set_state(m_playbin, GstState(state)) == GST_STATE_CHANGE_FAILURE &&
+        m_phase != Phase::Idle)
+        faultLater(m_phase == Phase::Running ? m_current.index : m_openIndex);
+}
+
+void GstMediaPlayer::post(Event event) {
+    m_events.push_back(event);
+    if (!m_deliveryScheduled) {
+        m_deliveryScheduled = true;
+        QMetaObject::invokeMethod(this, &GstMediaPlayer::deliverNext, Qt::QueuedConnection);
+    }
+}
+
+void GstMediaPlayer::deliverNext() {
+    m_deliveryScheduled = false;
+    if (m_events.empty())
+        return;
+    const Event event = m_events.front();
+    m_events.pop_front();
+    // The next one goes out on a later pass of the event loop (also when a
+    // handler waits in a nested loop).
+    if (!m_events.empty()) {
+        m_deliveryScheduled = true;
+        QMetaObject::invokeMethod(this, &GstMediaPlayer::deliverNext, Qt::QueuedConnection);
+    }
+    switch (event.kind) {
+    case EventKind::OpenState:
+        emit openStateChange(event.openState);
+        break;
+    case EventKind::Status:
+        emit statusChange();
+        break;
+    case EventKind::Position:
+        emit positionChange(event.oldPosition, event.newPosition);
+        break;
+    }
+    if (event.endsPass && m_state == PlayStateMediaEnded)
+        m_state = PlayStateStopped;
+}
+
+} // namespace kolva

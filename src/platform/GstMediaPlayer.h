@@ -1,0 +1,183 @@
+#pragma once
+// The GStreamer media player: one playbin per instance, sound only (WMV plays
+// its audio track; no video is decoded and no window is ever made). Two
+// instances play at once, each with its own pipeline, clock and sink.
+//
+// Threads: every public method and every signal is on the Qt UI thread.
+// GStreamer's streaming threads touch only (a) the bus sync handler, which
+// refs each message and posts it as a queued call to this object, tagged with
+// the pipeline generation, and (b) the about-to-finish handler, which takes
+// the prepared next URI under m_planMutex. Messages of an older generation
+// (a pipeline state that was torn down by stop, a new playlist or a
+// non-gapless reopen) are dropped on arrival.
+//
+// Event sequences (all queued, delivered one per event-loop pass in the
+// order they arose; playState()/currentMedia() are read at delivery):
+//   setCurrentPlaylist(p)  stop (no StatusChange), undelivered events of the
+//                          old playlist are discarded, state 1, currentMedia
+//                          = p.item(0)  ->  OpenStateChange(7)
+//   play() from 1 or 8     state 3 at once; entries that fail to open are
+//                          skipped silently; when one is open:
+//                          OpenStateChange(13), StatusChange(3). If pause()
+//                          came while opening: OpenStateChange(13),
+//                          StatusChange(2). If no entry opens: the end of
+//                          the pass below. Starts at currentMedia()'s entry
+//                          (the first after setCurrentPlaylist, the first
+//                          again after an end of pass).
+//   next play              currentMedia = next item, OpenStateChange(13)
+//                          (gapless hand-over or reopen; repeats too)
+//   end of pass            state 8, currentMedia = last item  ->
+//                          StatusChange; after delivery state 1 (silently)
+//   pause() while 3        StatusChange(2) (deferred to after the 13 while the
+//                          first entry is still opening, see above)
+//   play() while 2         StatusChange(3), position kept
+//   stop() while 2 or 3    state 1  ->  StatusChange(1); currentMedia kept
+//   setCurrentPosition(s)  PositionChange(old, new)
+//
+// Clips: an entry with StartTime/Duration is prerolled in PAUSED, then one
+// FLUSH|ACCURATE seek with start and stop, then PLAYING; its repeats restart
+// by a flush seek. Unclipped next plays are handed over gaplessly in
+// about-to-finish.
+
+#include <QMutex>
+#include <QObject>
+#include <atomic>
+#include <deque>
+#include <memory>
+#include <optional>
+
+#include "platform/MediaInfoCache.h"
+#include "platform/MediaPlayer.h"
+
+typedef struct _GstElement GstElement;
+typedef struct _GstMessage GstMessage;
+
+namespace kolva {
+
+class GstMediaPlayer : public MediaPlayer {
+    Q_OBJECT
+public:
+    // sinkDescription: a GStreamer sink description; empty means the
+    // KOLVA_AUDIO_SINK environment value, and when that is empty too the
+    // default output (autoaudiosink, silent real-time fallback).
+    explicit GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent = nullptr,
+                            const QString &sinkDescription = QString());
+    ~GstMediaPlayer() override;
+
+    PlaylistPtr newPlaylist(const QString &name, const QString &filePath) override;
+    void setCurrentPlaylist(PlaylistPtr playlist) override;
+    PlaylistPtr currentPlaylist() const override { return m_playlist; }
+
+    void play() override;
+    void pause() override;
+    void stop() override;
+
+    double currentPosition() const override;
+    void setCurrentPosition(double seconds) override;
+
+    int volume() const override { return m_volume; }
+    void setVolume(int volume) override;
+
+    int playState() const override { return m_state; }
+    Media currentMedia() const override { return m_current; }
+
+    Media newMedia(const QString &filePath) override;
+
+    // Loads decoders and plugins ahead of the first play; the application
+    // calls it once at start-up.
+    void warmUp();
+
+    // The element of the audio sink bin with this name (tests attach to a
+    // capturing sink), or null. The caller unrefs it.
+    GstElement *sinkElement(const char *name) const;
+
+    // Why the configured output was replaced by the silent sink ("" if not).
+    QString sinkWarning() const { return m_sinkWarning; }
+
+private:
+    struct Play {
+        int index = -1;
+        int playNo = 1; // 1-based count of this entry's plays in the pass
+        QString uri;
+        double duration = 0;
+    };
+    enum class Phase { Idle, Prerolling, Seeking, Running };
+    enum class EventKind { OpenState, Status, Position };
+    struct Event {
+        EventKind kind = EventKind::Status;
+        int openState = 0;
+        double oldPosition = 0;
+        double newPosition = 0;
+        bool endsPass = false; // after delivery the player rests in Stopped
+    };
+
+    // Bus and streaming-thread entry points.
+    static int busSyncHandler(GstMessage *message, void *self);
+    static void onAboutToFinish(GstElement *playbin, void *self);
+    void handleMessage(GstMessage *message, quint64 generation);
+    void onError(GstMessage *message);
+    void onAsyncDone();
+    void onStreamStart(GstMessage *message);
+    void onEndOfStream();
+    void fallBackToSilentSink();
+    void faultLater(int index);
+
+    // Opening and moving through the playlist (UI thread).
+    void resetPipeline();
+    void openPlay(int index, int playNo);
+    void openFrom(int index);
+    void restartSameEntry(const Play &next);
+    bool seekToClip(double fileDuration);
+    void entryOpened();
+    void entryFaulty(int index);
+    void endOfPass();
+    std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly);
+    bool isClipped(int index) const;
+    bool looksPlayable(int index);
+    void updatePlan();
+    Media mediaFor(int index, double duration) const;
+    void setPipelineState(int state);
+    void applyVolume();
+
+    // Event queue.
+    void post(Event event);
+    void deliverNext();
+
+    MediaInfoCache &m_mediaInfo;
+    GstElement *m_playbin = nullptr;
+    GstElement *m_sink = nullptr;
+    QString m_sinkWarning;
+
+    PlaylistPtr m_playlist;
+    quint64 m_nextPlaylistId = 1;
+    int m_state = PlayStateStopped;
+    Media m_current;
+    int m_currentPlayNo = 1;
+    int m_volume = 100;
+    Phase m_phase = Phase::Idle;
+    bool m_wantPlaying = false;
+    bool m_announced = false; // the StatusChange of this play() was posted
+    int m_openIndex = -1;     // entry being opened (Prerolling/Seeking)
+    int m_openPlayNo = 1;
+    double m_pendingPosition = -1;
+    double m_openFileDuration = 0; // seconds, of the file being opened
+    bool m_passEnded = false;      // play() starts again from the first entry
+    bool m_silentSink = false;
+    int m_quickEnds = 0; // consecutive plays that ended at once (spin guard)
+    qint64 m_openedAtMs = 0;
+
+    // Shared with the streaming threads.
+    std::atomic<quint64> m_generation{1};
+    QMutex m_planMutex;
+    std::optional<Play> m_plan;    // next gapless play, guarded
+    std::deque<Play> m_handedOver; // URIs given in about-to-finish, not started
+    quint64 m_planBase = 0;        // hand-overs counted when m_plan was made
+    quint64 m_handOvers = 0;
+    quint32 m_groupId = 0;
+    bool m_haveGroup = false;
+
+    std::deque<Event> m_events;
+    bool m_deliveryScheduled = false;
+};
+
+} // namespace kolva

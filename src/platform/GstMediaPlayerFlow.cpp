@@ -1,0 +1,456 @@
+// The GStreamer side of the player: bus messages brought to the UI thread,
+// opening entries (preroll, clip seek, play), gapless hand-over in
+// about-to-finish, skipping faulty entries and the end of a pass.
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMetaObject>
+#include <cmath>
+#include <gst/gst.h>
+
+#include "platform/GstMediaPlayer.h"
+#include "platform/GstSupport.h"
+
+namespace kolva {
+
+namespace {
+
+using MessageRef = std::shared_ptr<GstMessage>;
+
+qint64 nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+gint64 toClock(double seconds) {
+    return gint64(std::llround(seconds * double(GST_SECOND)));
+}
+
+// A play shorter than this counts as "ended at once" for the spin guard.
+constexpr qint64 quickEndMs = 20;
+constexpr int maxQuickEnds = 50;
+
+} // namespace
+
+// Any thread. The one place bus messages enter: the few kinds the player
+// uses are held by reference and posted to the UI thread with the
+// generation they were posted under; everything else is dropped here.
+int GstMediaPlayer::busSyncHandler(GstMessage *message, void *data) {
+    auto *self = static_cast<GstMediaPlayer *>(data);
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR:
+    case GST_MESSAGE_EOS:
+    case GST_MESSAGE_ASYNC_DONE:
+    case GST_MESSAGE_STREAM_START:
+        break;
+    default:
+        return GST_BUS_DROP;
+    }
+    const quint64 generation = self->m_generation.load();
+    MessageRef held(gst_message_ref(message), &gst_message_unref);
+    QMetaObject::invokeMethod(
+        self, [self, held, generation] { self->handleMessage(held.get(), generation); },
+        Qt::QueuedConnection);
+    return GST_BUS_DROP;
+}
+
+// Streaming thread. Gapless: the next URI must be set before returning.
+void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
+    auto *self = static_cast<GstMediaPlayer *>(data);
+    QMutexLocker lock(&self->m_planMutex);
+    if (!self->m_plan)
+        return; // nothing prepared: EOS follows and the UI thread goes on
+    g_object_set(playbin, "uri", self->m_plan->uri.toUtf8().constData(), nullptr);
+    self->m_handedOver.push_back(*self->m_plan);
+    self->m_plan.reset();
+    ++self->m_handOvers;
+    lock.unlock();
+    QMetaObject::invokeMethod(
+        self, [self] { self->updatePlan(); }, Qt::QueuedConnection);
+}
+
+void GstMediaPlayer::handleMessage(GstMessage *message, quint64 generation) {
+    if (generation != m_generation.load() || !m_playbin)
+        return; // from a pipeline state that has been torn down since
+    const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT_CAST(m_playbin);
+    switch (GST_MESSAGE_TYPE(message)) {
+    case GST_MESSAGE_ERROR:
+        onError(message);
+        break;
+    case GST_MESSAGE_EOS:
+        if (fromPipeline)
+            onEndOfStream();
+        break;
+    case GST_MESSAGE_ASYNC_DONE:
+        if (fromPipeline)
+            onAsyncDone();
+        break;
+    case GST_MESSAGE_STREAM_START:
+        if (fromPipeline)
+            onStreamStart(message);
+        break;
+    default:
+        break;
+    }
+}
+
+void GstMediaPlayer::onError(GstMessage *message) {
+    GError *error = nullptr;
+    gst_message_parse_error(message, &error, nullptr);
+    const QString text = error ? QString::fromUtf8(error->message) : QString();
+    if (error)
+        g_error_free(error);
+    GstObject *src = GST_MESSAGE_SRC(message);
+    const bool fromSink = m_sink && src &&
+                          (src == GST_OBJECT_CAST(m_sink) ||
+                           gst_object_has_as_ancestor(src, GST_OBJECT_CAST(m_sink)));
+    if (fromSink && !m_silentSink) {
+        qWarning("kolva player %s: audio output failed (%s); playing silently", qUtf8Printable(Tag),
+                 qUtf8Printable(text));
+        fallBackToSilentSink();
+        return;
+    }
+    int faulty = -1;
+    if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
+        faulty = m_openIndex;
+    } else if (m_phase == Phase::Running) {
+        QMutexLocker lock(&m_planMutex);
+        // A URI handed over but not started is the likelier culprit.
+        faulty = m_handedOver.empty() ? m_current.index : m_handedOver.front().index;
+    } else {
+        return;
+    }
+    const QString ref = m_playlist && faulty >= 0 && faulty < m_playlist->count()
+                            ? m_playlist->entries[faulty].ref
+                            : QString();
+    qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag), qUtf8Printable(ref),
+             qUtf8Printable(text));
+    entryFaulty(faulty);
+}
+
+void GstMediaPlayer::fallBackToSilentSink() {
+    const bool opening = m_phase == Phase::Prerolling || m_phase == Phase::Seeking;
+    const int index = opening ? m_openIndex : m_current.index;
+    const int playNo = opening ? m_openPlayNo : m_currentPlayNo;
+    resetPipeline();
+    GstElement *silent = gst::makeSilentSink();
+    if (!silent)
+        return;
+    g_object_set(m_playbin, "audio-sink", silent, nullptr);
+    if (m_sink)
+        gst_object_unref(m_sink);
+    m_sink = silent;
+    m_silentSink = true;
+    m_sinkWarning = QStringLiteral("audio output failed; playing silently");
+    if (index >= 0 && (m_state == PlayStatePlaying || m_state == PlayStatePaused))
+        openPlay(index, playNo);
+}
+
+// A state change that failed outright: treated like an error message, but
+// from the event loop so that skipping never recurses.
+void GstMediaPlayer::faultLater(int index) {
+    const quint64 generation = m_generation.load();
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation, index] {
+            if (generation == m_generation.load() && m_phase != Phase::Idle)
+                entryFaulty(index);
+        },
+        Qt::QueuedConnection);
+}
+
+void GstMediaPlayer::onAsyncDone() {
+    if (m_phase == Phase::Prerolling) {
+        gint64 duration = -1;
+        if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) && duration > 0)
+            m_openFileDuration = double(duration) / double(GST_SECOND);
+        else
+            m_openFileDuration = m_mediaInfo.duration(m_playlist->entries[m_openIndex].ref);
+        if (isClipped(m_openIndex) || m_pendingPosition >= 0) {
+            if (!seekToClip(m_openFileDuration)) {
+                entryFaulty(m_openIndex);
+                return;
+            }
+            m_phase = Phase::Seeking;
+            return;
+        }
+        entryOpened();
+    } else if (m_phase == Phase::Seeking) {
+        entryOpened();
+    }
+    // Running: the ASYNC_DONE of a pause or a position change; nothing waits.
+}
+
+void GstMediaPlayer::onStreamStart(GstMessage *message) {
+    guint group = 0;
+    const bool hasGroup = gst_message_parse_group_id(message, &group);
+    if (!m_haveGroup) {
+        m_haveGroup = true;
+        m_groupId = group;
+        return;
+    }
+    if (!hasGroup || group == m_groupId)
+        return; // the same stream again (after a flush)
+    m_groupId = group;
+    std::optional<Play> started;
+    {
+        QMutexLocker lock(&m_planMutex);
+        if (!m_handedOver.empty()) {
+            started = m_handedOver.front();
+            m_handedOver.pop_front();
+        }
+    }
+    if (!started)
+        return;
+    // The handed-over file now sounds: it is the current entry.
+    m_current = mediaFor(started->index, started->duration);
+    m_currentPlayNo = started->playNo;
+    m_openedAtMs = nowMs();
+    post({EventKind::OpenState, OpenStateMediaOpen});
+    updatePlan();
+}
+
+void GstMediaPlayer::onEndOfStream() {
+    if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
+        entryFaulty(m_openIndex); // nothing to play in it (or in the clip)
+        return;
+    }
+    if (m_phase != Phase::Running)
+        return;
+    std::optional<Play> pending;
+    {
+        QMutexLocker lock(&m_planMutex);
+        if (!m_handedOver.empty())
+            pending = m_handedOver.front();
+        m_plan.reset();
+        m_handedOver.clear();
+    }
+    if (pending) {
+        // A URI was handed over but never started.
+        entryFaulty(pending->index);
+        return;
+    }
+    m_quickEnds = nowMs() - m_openedAtMs < quickEndMs ? m_quickEnds + 1 : 0;
+    if (m_quickEnds > maxQuickEnds) {
+        // An endless repeat of something that plays nothing would spin.
+        m_quickEnds = 0;
+        entryFaulty(m_current.index);
+        return;
+    }
+    const std::optional<Play> next = nextPlayAfter(m_current.index, m_currentPlayNo, false);
+    if (!next) {
+        endOfPass();
+        return;
+    }
+    if (next->index == m_current.index && isClipped(next->index)) {
+        restartSameEntry(*next);
+        return;
+    }
+    openPlay(next->index, next->playNo);
+}
+
+void GstMediaPlayer::resetPipeline() {
+    {
+        QMutexLocker lock(&m_planMutex);
+        m_plan.reset();
+        m_handedOver.clear();
+    }
+    if (m_playbin)
+        gst_element_set_state(m_playbin, GST_STATE_READY);
+    // After READY no streaming thread runs: whatever it posted before is
+    // of the old generation and is dropped on arrival.
+    m_generation.fetch_add(1);
+    {
+        QMutexLocker lock(&m_planMutex);
+        m_plan.reset();
+        m_handedOver.clear();
+    }
+    m_haveGroup = false;
+    m_phase = Phase::Idle;
+}
+
+void GstMediaPlayer::openFrom(int index) {
+    const int count = m_playlist ? m_playlist->count() : 0;
+    // Entries whose file is plainly missing are passed over here, without a
+    // trip through GStreamer.
+    for (int i = qMax(0, index); i < count; ++i) {
+        const QFileInfo info(m_playlist->entries[i].ref);
+        if (info.isFile() && info.isReadable()) {
+            openPlay(i, 1);
+            return;
+        }
+        qWarning("kolva player %s: skipping missing \"%s\"", qUtf8Printable(Tag),
+                 qUtf8Printable(m_playlist->entries[i].ref));
+    }
+    endOfPass();
+}
+
+void GstMediaPlayer::openPlay(int index, int playNo) {
+    resetPipeline();
+    if (!m_playbin || !m_playlist || index < 0 || index >= m_playlist->count()) {
+        endOfPass();
+        return;
+    }
+    m_openIndex = index;
+    m_openPlayNo = playNo;
+    m_openFileDuration = 0;
+    m_openedAtMs = nowMs();
+    const QString uri = gst::fileUri(m_playlist->entries[index].ref);
+    m_phase = Phase::Prerolling;
+    if (uri.isEmpty()) {
+        faultLater(index);
+        return;
+    }
+    g_object_set(m_playbin, "uri", uri.toUtf8().constData(), nullptr);
+    // Unclipped: straight to PLAYING (quickest first sound). Clipped: PAUSED
+    // first, the clip seek comes once prerolled.
+    const bool direct = m_wantPlaying && !isClipped(index) && m_pendingPosition < 0;
+    const GstStateChangeReturn r =
+        gst_element_set_state(m_playbin, direct ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    if (r == GST_STATE_CHANGE_FAILURE) {
+        faultLater(index);
+    } else if (r != GST_STATE_CHANGE_ASYNC) {
+        // No preroll will be announced (not expected for files).
+        const quint64 generation = m_generation.load();
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation.load())
+                    onAsyncDone();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void GstMediaPlayer::restartSameEntry(const Play &next) {
+    m_openIndex = next.index;
+    m_openPlayNo = next.playNo;
+    m_openFileDuration = m_current.duration;
+    m_openedAtMs = nowMs();
+    m_phase = Phase::Seeking;
+    if (!seekToClip(m_openFileDuration))
+        openPlay(next.index, next.playNo);
+}
+
+bool GstMediaPlayer::seekToClip(double fileDuration) {
+    const PlaylistEntry &entry = m_playlist->entries[m_openIndex];
+    const double start = m_pendingPosition >= 0 ? m_pendingPosition : entry.startSeconds;
+    m_pendingPosition = -1;
+    double stop = entry.durationSeconds > 0 ? entry.startSeconds + entry.durationSeconds : -1;
+    if (fileDuration > 0 && start >= fileDuration)
+        return false; // the clip starts after the end of the file
+    if (stop >= 0 && start >= stop)
+        return false;
+    if (fileDuration > 0 && stop > fileDuration)
+        stop = -1;
+    return gst_element_seek(
+        m_playbin, 1.0, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+        GST_SEEK_TYPE_SET, toClock(start), stop >= 0 ? GST_SEEK_TYPE_SET : GST_SEEK_TYPE_END,
+        stop >= 0 ? toClock(stop) : 0);
+}
+
+void GstMediaPlayer::entryOpened() {
+    m_phase = Phase::Running;
+    m_current = mediaFor(m_openIndex, m_openFileDuration);
+    m_currentPlayNo = m_openPlayNo;
+    post({EventKind::OpenState, OpenStateMediaOpen});
+    if (!m_announced) {
+        m_announced = true;
+        post({EventKind::Status});
+    }
+    if (m_wantPlaying)
+        setPipelineState(GST_STATE_PLAYING);
+    updatePlan();
+}
+
+void GstMediaPlayer::entryFaulty(int index) {
+    // The whole entry goes, with its remaining repeats: a broken file
+    // repeated endlessly must not keep the player busy.
+    if (m_state != PlayStatePlaying && m_state != PlayStatePaused)
+        return;
+    openFrom(index + 1);
+}
+
+void GstMediaPlayer::endOfPass() {
+    resetPipeline();
+    const int last = m_playlist ? m_playlist->count() - 1 : -1;
+    const double duration = m_current.index == last ? m_current.duration : 0;
+    m_current = mediaFor(last, duration);
+    m_state = PlayStateMediaEnded;
+    m_wantPlaying = false;
+    m_announced = false;
+    m_passEnded = true;
+    m_pendingPosition = -1;
+    Event ended{EventKind::Status};
+    ended.endsPass = true;
+    post(ended);
+}
+
+bool GstMediaPlayer::isClipped(int index) const {
+    const PlaylistEntry &e = m_playlist->entries[index];
+    return e.startSeconds > 0 || e.durationSeconds > 0;
+}
+
+bool GstMediaPlayer::looksPlayable(int index) {
+    return m_mediaInfo.duration(m_playlist->entries[index].ref) > 0;
+}
+
+std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int playNo,
+                                                                  bool gaplessOnly) {
+    if (!m_playlist || index < 0 || index >= m_playlist->count())
+        return std::nullopt;
+    const PlaylistEntry &entry = m_playlist->entries[index];
+    Play next;
+    if (entry.plays < 0 || playNo < entry.plays) {
+        next.index = index;
+        next.playNo = playNo + 1;
+    } else {
+        next.index = -1;
+        for (int i = index + 1; i < m_playlist->count(); ++i) {
+            // For a hand-over the file must be known good: an error in a
+            // handed-over stream would cut the sounding one short.
+            if (!gaplessOnly || looksPlayable(i)) {
+                next.index = i;
+                break;
+            }
+        }
+        if (next.index < 0)
+            return std::nullopt;
+    }
+    if (gaplessOnly && isClipped(next.index))
+        return std::nullopt; // needs a seek: done after EOS
+    const QString &ref = m_playlist->entries[next.index].ref;
+    next.uri = gst::fileUri(ref);
+    if (next.uri.isEmpty() && gaplessOnly)
+        return std::nullopt;
+    next.duration = gaplessOnly ? m_mediaInfo.duration(ref) : 0;
+    if (gaplessOnly && next.duration < 0.05)
+        return std::nullopt; // tiny files go through the EOS path (spin guard)
+    return next;
+}
+
+void GstMediaPlayer::updatePlan() {
+    if (m_phase != Phase::Running || !m_playlist)
+        return;
+    Play base;
+    quint64 seen = 0;
+    {
+        QMutexLocker lock(&m_planMutex);
+        if (m_plan)
+            return;
+        seen = m_handOvers;
+        if (m_handedOver.empty()) {
+            base.index = m_current.index;
+            base.playNo = m_currentPlayNo;
+        } else {
+            base = m_handedOver.back();
+        }
+    }
+    // Outside the lock: finding the next file may run the discoverer.
+    const std::optional<Play> next = nextPlayAfter(base.index, base.playNo, true);
+    if (!next)
+        return;
+    QMutexLocker lock(&m_planMutex);
+    if (m_handOvers == seen && !m_plan)
+        m_plan = next;
+}
+
+} // namespace kolva

@@ -1,0 +1,140 @@
+#include "platform/GstSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <gst/gst.h>
+
+namespace kolva::gst {
+
+void ensureInitialised() {
+    if (!gst_is_initialized())
+        gst_init(nullptr, nullptr);
+    rankDownVideoDecoders();
+}
+
+void rankDownVideoDecoders() {
+    GList *factories =
+        gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER, GST_RANK_NONE);
+    for (GList *l = factories; l; l = l->next) {
+        auto *factory = GST_ELEMENT_FACTORY(l->data);
+        const gchar *klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
+        if (!klass)
+            continue;
+        const QString k = QString::fromUtf8(klass);
+        if ((k.contains(QLatin1String("Video")) || k.contains(QLatin1String("Image"))) &&
+            !k.contains(QLatin1String("Audio")) &&
+            gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)) != GST_RANK_NONE)
+            gst_plugin_feature_set_rank(GST_PLUGIN_FEATURE(factory), GST_RANK_NONE);
+    }
+    gst_plugin_feature_list_free(factories);
+}
+
+QString fileUri(const QString &path) {
+    if (path.isEmpty())
+        return QString();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QByteArray local = QFile::encodeName(QDir::toNativeSeparators(absolute));
+    GError *error = nullptr;
+    gchar *uri = gst_filename_to_uri(local.constData(), &error);
+    if (error)
+        g_error_free(error);
+    if (!uri)
+        return QString();
+    const QString result = QString::fromUtf8(uri);
+    g_free(uri);
+    return result;
+}
+
+GstElement *makeSilentSink() {
+    GstElement *sink = gst_element_factory_make("fakesink", nullptr);
+    if (sink) {
+        g_object_set(sink, "sync", TRUE, nullptr);
+        gst_object_ref_sink(sink);
+    }
+    return sink;
+}
+
+namespace {
+
+// True when an autoaudiosink found no real device and settled on its own
+// fake sink (it only warns then).
+bool autoSinkIsFake(GstElement *autoSink) {
+    bool fake = false;
+    GstIterator *it = gst_bin_iterate_recurse(GST_BIN(autoSink));
+    GValue item = G_VALUE_INIT;
+    while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+        auto *child = GST_ELEMENT(g_value_get_object(&item));
+        GstElementFactory *factory = gst_element_get_factory(child);
+        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") == 0)
+            fake = true;
+        g_value_reset(&item);
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return fake;
+}
+
+} // namespace
+
+GstElement *makeAudioSink(const QString &description, QString *warning) {
+    ensureInitialised();
+    GstElement *sink = nullptr;
+    if (!description.trimmed().isEmpty()) {
+        GError *error = nullptr;
+        sink = gst_parse_bin_from_description(description.toUtf8().constData(), TRUE, &error);
+        if (error) {
+            if (warning)
+                *warning = QStringLiteral("audio sink \"%1\" not usable (%2); playing silently")
+                               .arg(description, QString::fromUtf8(error->message));
+            g_error_free(error);
+            if (sink)
+                gst_object_unref(sink);
+            return makeSilentSink();
+        }
+        gst_object_ref_sink(sink);
+        return sink;
+    }
+    sink = gst_element_factory_make("autoaudiosink", nullptr);
+    if (sink) {
+        gst_object_ref_sink(sink);
+        // READY opens the device: this is where a missing output shows.
+        const GstStateChangeReturn r = gst_element_set_state(sink, GST_STATE_READY);
+        const bool fake = r == GST_STATE_CHANGE_FAILURE || autoSinkIsFake(sink);
+        gst_element_set_state(sink, GST_STATE_NULL);
+        if (!fake)
+            return sink;
+        gst_object_unref(sink);
+    }
+    if (warning)
+        *warning = QStringLiteral("no audio output device found; playing silently");
+    return makeSilentSink();
+}
+
+QStringList warmUpDecoders() {
+    ensureInitialised();
+    // Plugins a playbin may load on its first file: typefinding, demuxers,
+    // parsers, the libav and other audio decoders, converters and sinks.
+    const char *const names[] = {
+        "playbin",       "uridecodebin",   "decodebin",      "typefind",  "filesrc",
+        "wavparse",      "mpegaudioparse", "mpg123audiodec", "avdec_mp3", "asfdemux",
+        "avdec_wmav1",   "avdec_wmav2",    "avdec_wmapro",   "oggdemux",  "vorbisdec",
+        "opusdec",       "flacparse",      "flacdec",        "qtdemux",   "aacparse",
+        "avdec_aac",     "audioconvert",   "audioresample",  "volume",    "fakesink",
+        "autoaudiosink", "pulsesink",      "alsasink",       "id3demux",  "apedemux",
+    };
+    QStringList missing;
+    for (const char *name : names) {
+        GstElement *e = gst_element_factory_make(name, nullptr);
+        if (!e) {
+            missing << QString::fromLatin1(name);
+            continue;
+        }
+        gst_object_unref(gst_object_ref_sink(e));
+    }
+    // The typefinders live in their own plugin, loaded on first typefind.
+    if (GstPlugin *p = gst_plugin_load_by_name("typefindfunctions"))
+        gst_object_unref(p);
+    return missing;
+}
+
+} // namespace kolva::gst

@@ -1,0 +1,41 @@
+#pragma once
+// GStreamer set-up shared by the players and the media-info cache: library
+// start, the audio-only decoder ranking, output sinks and file URIs. Every
+// function may be called any number of times (GStreamer keeps its own
+// process-wide registry; nothing here holds state).
+
+#include <QString>
+#include <QStringList>
+
+typedef struct _GstElement GstElement;
+
+namespace kolva::gst {
+
+// gst_init (idempotent) and the audio-only ranking below. Call before
+// making any element; the players and the cache do it themselves.
+void ensureInitialised();
+
+// Puts every video (and image) decoder at rank NONE so that decodebin never
+// plugs one: a WMV then costs only its audio decoding. Idempotent.
+void rankDownVideoDecoders();
+
+// A file URI for a local path (absolute paths are made from relative ones);
+// copes with blanks, '#', '%' and non-ASCII names. Empty when none can be made.
+QString fileUri(const QString &path);
+
+// The audio output for a player: the given sink description (a
+// gst_parse_bin_from_description text, as in KOLVA_AUDIO_SINK) when not
+// empty, else autoaudiosink. When the description does not parse, or no
+// output device works, a silent sink that keeps real time (fakesink
+// sync=true) is used and `warning` says why. The caller owns the
+// returned (floating-sunk) reference.
+GstElement *makeAudioSink(const QString &description, QString *warning);
+
+// The real-time silent sink used when no output works.
+GstElement *makeSilentSink();
+
+// Loads the plugins and decoders a first play would otherwise load (libav
+// costs ~150 ms on first use). Returns the names that could not be made.
+QStringList warmUpDecoders();
+
+} // namespace kolva::gst
