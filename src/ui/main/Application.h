@@ -1,13 +1,39 @@
 #pragma once
-// Builds the program's object graph in one place (clock, power-off, the two
-// players, the main controller and window) and runs the event loop.
-// Implemented by the main window part (ui/main).
+// The object graph of the running program, built in one place: the clock,
+// the power-off, the two GStreamer players and their media-info cache, the
+// main window's logic and the window with its desktop services. main() holds
+// the single-instance lock and then calls runApplication.
+
+#include <memory>
+
+#include "app/AppPaths.h"
 
 class QApplication;
 
 namespace kolva {
 
-struct AppPaths;
+class MainController;
+class MainWindow;
+
+class Application {
+public:
+    Application(QApplication &app, const AppPaths &paths);
+    ~Application();
+    Application(const Application &) = delete;
+    Application &operator=(const Application &) = delete;
+
+    MainWindow &window();
+    MainController &controller();
+
+    // Shows the window (start-up follows on the first timerLoad tick) and
+    // runs the event loop until the window is closed.
+    int exec();
+
+private:
+    struct Graph;
+    QApplication &m_app;
+    std::unique_ptr<Graph> m_graph;
+};
 
 int runApplication(QApplication &app, const AppPaths &paths);
 

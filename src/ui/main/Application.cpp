@@ -1,0 +1,75 @@
+#include "ui/main/Application.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include "app/AutoRun.h"
+#include "app/Clock.h"
+#include "app/MainController.h"
+#include "platform/GstMediaPlayer.h"
+#include "platform/LogindPowerOff.h"
+#include "platform/MediaInfoCache.h"
+#include "ui/main/Dialogs.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/Tray.h"
+
+namespace kolva {
+
+// Members in the order they depend on each other; destroyed in reverse, so
+// the window goes before the logic and the logic before the players.
+struct Application::Graph {
+    Graph(QApplication &app, const AppPaths &paths)
+        : mainPlayer(mediaInfo), insertPlayer(mediaInfo),
+          controller(paths, clock, powerOff, mainPlayer, insertPlayer),
+          autoRun(AutoRun::userAutostartDir(), QCoreApplication::applicationFilePath()),
+          window(app, controller, dialogs, tray, autoRun) {}
+
+    SystemClock clock;
+    LogindPowerOff powerOff;
+    MediaInfoCache mediaInfo;
+    GstMediaPlayer mainPlayer;
+    GstMediaPlayer insertPlayer;
+    MainController controller;
+    DesktopDialogs dialogs;
+    SystemTray tray;
+    AutoRun autoRun;
+    MainWindow window;
+};
+
+Application::Application(QApplication &app, const AppPaths &paths)
+    : m_app(app), m_graph(std::make_unique<Graph>(app, paths)) {
+    // The window hides in the tray; the program ends when the window is
+    // closed (Form_Unload), not when the last visible window goes away.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&m_graph->window, &MainWindow::unloaded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // Decoders are loaded once the schedule runs, so that neither the window
+    // nor the schedule waits for them and the first task starts promptly.
+    QObject::connect(&m_graph->window, &MainWindow::startUpFinished, &m_graph->window, [this] {
+        QTimer::singleShot(0, &m_graph->window, [this] {
+            m_graph->mainPlayer.warmUp(); // decoders are shared by both players
+        });
+    });
+}
+
+Application::~Application() = default;
+
+MainWindow &Application::window() {
+    return m_graph->window;
+}
+
+MainController &Application::controller() {
+    return m_graph->controller;
+}
+
+int Application::exec() {
+    m_graph->window.show();
+    return m_app.exec();
+}
+
+int runApplication(QApplication &app, const AppPaths &paths) {
+    Application application(app, paths);
+    return application.exec();
+}
+
+} // namespace kolva

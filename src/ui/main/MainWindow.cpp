@@ -1,0 +1,131 @@
+#include "ui/main/MainWindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QIcon>
+#include <QLabel>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QToolButton>
+
+#include "Version.h"
+#include "app/MainController.h"
+#include "ui/main/ClickBar.h"
+#include "ui/main/StatusStrip.h"
+#include "ui/main/TaskListView.h"
+#include "ui/main/Tray.h"
+
+namespace kolva {
+
+MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &dialogs, Tray &tray,
+                       const AutoRun &autoRun, QWidget *parent)
+    : QMainWindow(parent), m_app(app), m_controller(controller), m_dialogs(dialogs), m_tray(tray),
+      m_autoRun(autoRun) {
+    setObjectName(QStringLiteral("fMain"));
+    setWindowTitle(QStringLiteral(KOLVA_TITLE));
+    const QIcon icon(m_controller.paths().appPath + QStringLiteral("/user/pic/kolva.png"));
+    if (!icon.isNull())
+        setWindowIcon(icon);
+    buildWidgets();
+
+    connect(m_taskList, &TaskListView::taskClicked, this, &MainWindow::lvwTaskListClicked);
+    connect(m_cmdTaskList, &QPushButton::clicked, this, &MainWindow::cmdTaskListClicked);
+    connect(m_cmdPlay, &QToolButton::clicked, &m_controller, &MainController::cmdPlayClicked);
+    connect(m_pgPlay, &ClickBar::leftReleased, &m_controller, &MainController::seekClicked);
+    connect(m_pgVolume, &ClickBar::leftReleased, &m_controller, &MainController::volumeClicked);
+    connect(m_cmdStart, &QPushButton::clicked, &m_controller, &MainController::cmdStartClicked);
+    for (int i = 0; i < 2; ++i)
+        connect(m_picDingShi[i], &QToolButton::clicked, this, [this, i] { picDingShiClicked(i); });
+    // toggled also fires when start-up sets the box; the tag guard stops that.
+    connect(m_chkAutoRun, &QCheckBox::toggled, this, &MainWindow::chkAutoRunToggled);
+    connect(m_cmdSkin, &QPushButton::clicked, this, &MainWindow::cmdSkinClicked);
+    connect(m_command1, &QPushButton::clicked, this, &MainWindow::command1Clicked);
+    connect(m_command2, &QPushButton::clicked, this, &MainWindow::command2Clicked);
+    connect(m_command3, &QPushButton::clicked, this, &MainWindow::command3Clicked);
+
+    connect(&m_controller, &MainController::displayChanged, this, &MainWindow::refreshDisplay);
+    connect(&m_controller, &MainController::tasksChanged, this, &MainWindow::fillTaskList);
+    connect(&m_controller, &MainController::scheduleChanged, this, &MainWindow::refreshSchedule);
+    connect(&m_controller, &MainController::errorReported, this, &MainWindow::showError);
+    connect(&m_tray, &Tray::doubleClicked, this, &MainWindow::restoreFromTray);
+
+    // Form_Load: only arm timerLoad, so that the window is on screen before
+    // the heavy set-up runs.
+    m_timerLoad.setSingleShot(true);
+    m_timerLoad.setInterval(1);
+    connect(&m_timerLoad, &QTimer::timeout, this, &MainWindow::timerLoadTick);
+    m_timerLoad.start();
+}
+
+MainWindow::~MainWindow() {
+    // A window destroyed without a close event still leaves nothing behind.
+    formUnload();
+}
+
+QToolButton *MainWindow::picDingShi(int index) const {
+    return index == 0 || index == 1 ? m_picDingShi[index] : nullptr;
+}
+
+int MainWindow::picDingShiShown() const {
+    return m_picDingShiStack->currentIndex();
+}
+
+QLabel *MainWindow::label(const QString &objectName) const {
+    return findChild<QLabel *>(objectName);
+}
+
+void MainWindow::refreshDisplay() {
+    const PlaybackDisplay &d = m_controller.display();
+    m_lblPlayTime->setText(d.playTime);
+    m_lblTotalTime->setText(d.totalTime);
+    m_lblTask->setText(d.taskTitle);
+    m_lblRegion->setText(d.regionTitle);
+    m_lblTimeing->setText(d.timeing);
+    m_lblSongTitle->setText(d.songTitle);
+    m_lblSongFile->setText(d.songFile);
+    m_lblSongFile->setToolTip(d.songFile);
+    m_lblEngine->setText(d.engine);
+    m_lblTime->setText(d.clock);
+    if (m_pgPlay->minimumF() != d.progressMin || m_pgPlay->maximumF() != d.progressMax)
+        m_pgPlay->setRangeF(d.progressMin, d.progressMax);
+    m_pgPlay->setValueF(d.progressValue);
+    m_pgVolume->setValueF(d.volume);
+
+    // The picture is read again only when it changes: the display refreshes
+    // twice a second and the file does not change under a running program.
+    if (d.playPicture != m_cmdPlayPicture) {
+        m_cmdPlayPicture = d.playPicture;
+        m_cmdPlay->setIcon(QIcon(d.playPicture));
+    }
+    m_cmdPlayTag = d.playTag;
+    m_cmdPlay->setEnabled(d.playEnabled);
+}
+
+void MainWindow::refreshSchedule() {
+    m_cmdStart->setText(m_controller.startButtonCaption());
+    m_picDingShiStack->setCurrentIndex(m_controller.dingShiVisible() == 1 ? 1 : 0);
+    if (m_tray.isAdded()) {
+        m_tray.setIcon(trayImage(m_controller.trayIconIndex()));
+        m_tray.setTip(m_controller.trayTip());
+    }
+    refreshStatusPage();
+}
+
+void MainWindow::refreshStatusPage() {
+    m_strip->writeHtmlPage(m_controller.statusContent());
+    m_strip->show();
+}
+
+void MainWindow::fillTaskList() {
+    m_taskList->fillTaskList(m_controller.tasks());
+}
+
+void MainWindow::showError(const QString &message) {
+    // Never modal: the schedule goes on while the user reads it.
+    m_lblError->setText(message);
+    m_lblError->show();
+    if (m_tray.isAvailable() && m_tray.isAdded())
+        m_tray.showMessage(QStringLiteral(KOLVA_TITLE), message);
+}
+
+} // namespace kolva

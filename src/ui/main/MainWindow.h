@@ -1,0 +1,166 @@
+#pragma once
+// fMain, the program's only resident window ("KOLVA定时播放器"). It shows what
+// MainController holds and forwards the user's intents to it; it never talks
+// to the players or the schedule itself. It also owns what only a window has:
+// the deferred start-up (timerLoad), the task list view, the status strip,
+// the tray icon and its menu, skins, the auto-run box and the help, web and
+// information buttons.
+//
+// Thread: UI thread only.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+class QApplication;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QStackedWidget;
+class QToolButton;
+
+namespace kolva {
+
+class AutoRun;
+class ClickBar;
+class Dialogs;
+class MainController;
+class StatusStrip;
+class TaskListView;
+class Tray;
+struct Task;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    // Opens the task editor modally over the window; returns when it closed.
+    using TaskEditorOpener = std::function<void(QWidget *owner)>;
+    // Shows one Task in the detail view (showTask1).
+    using TaskDetailsShower = std::function<void(const Task &task)>;
+
+    MainWindow(QApplication &app, MainController &controller, Dialogs &dialogs, Tray &tray,
+               const AutoRun &autoRun, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void setTaskEditorOpener(TaskEditorOpener opener) { m_openTaskEditor = std::move(opener); }
+    void setTaskDetailsShower(TaskDetailsShower shower) { m_showTaskDetails = std::move(shower); }
+    // The place of the detail view in the window; the view is put into it.
+    QWidget *taskDetailsHost() const { return m_detailsHost; }
+
+    // The web page Command2 opens.
+    static QString webPageAddress();
+    static QString aboutText();
+
+    // Controls, for tests and the detail-view wiring.
+    TaskListView *lvwTaskList() const { return m_taskList; }
+    StatusStrip *webBrowser1() const { return m_strip; }
+    ClickBar *pgPlay() const { return m_pgPlay; }
+    ClickBar *pgVolume() const { return m_pgVolume; }
+    QToolButton *cmdPlay() const { return m_cmdPlay; }
+    QPushButton *cmdStart() const { return m_cmdStart; }
+    QCheckBox *chkAutoRun() const { return m_chkAutoRun; }
+    QMenu *mnuTray() const { return m_mnuTray; }
+    QToolButton *picDingShi(int index) const;
+    int picDingShiShown() const; // index of the picture that is visible
+    QLabel *label(const QString &objectName) const;
+    QString cmdPlayTag() const { return m_cmdPlayTag; }
+    QString cmdPlayPicture() const { return m_cmdPlayPicture; }
+    bool startUpDone() const { return m_startUpDone; }
+
+    // timerLoad's work (public so tests may run it without waiting).
+    void timerLoadTick();
+    // The tray's double click and "恢复(&R)": back from the tray.
+    void restoreFromTray();
+
+signals:
+    // The first timerLoad tick has finished (schedule on).
+    void startUpFinished();
+    // Form_Unload has run: the program should end.
+    void unloaded();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Layout (MainWindowLayout.cpp).
+    void buildWidgets();
+    QWidget *buildListPane();
+    QWidget *buildPlaybackPane();
+    QWidget *buildBottomBar();
+    void buildTrayMenu();
+
+    // Display (MainWindow.cpp).
+    void refreshDisplay();
+    void refreshSchedule();
+    void refreshStatusPage();
+    void fillTaskList();
+    void showError(const QString &message);
+
+    // Start-up and unload pieces (MainWindowShell.cpp).
+    void applyDefaultSkin();
+    void showAutoRunState();
+    void addTrayIcon();
+    void formUnload();
+    QIcon trayImage(int index) const;
+
+    // Handlers (MainWindowShell.cpp).
+    void lvwTaskListClicked(int taskId);
+    void cmdTaskListClicked();
+    void chkAutoRunToggled(bool checked);
+    void cmdSkinClicked();
+    void command1Clicked();
+    void command2Clicked();
+    void command3Clicked();
+    void picDingShiClicked(int index);
+
+    QApplication &m_app;
+    MainController &m_controller;
+    Dialogs &m_dialogs;
+    Tray &m_tray;
+    const AutoRun &m_autoRun;
+
+    TaskEditorOpener m_openTaskEditor;
+    TaskDetailsShower m_showTaskDetails;
+
+    QTimer m_timerLoad;
+    bool m_startUpDone = false;
+    bool m_unloaded = false;
+    QString m_autoRunTag; // chkAutoRun's tag: "self" while start-up sets it
+    QString m_cmdPlayTag = QStringLiteral("0");
+    QString m_cmdPlayPicture; // path of the picture on cmdPlay
+
+    TaskListView *m_taskList = nullptr;
+    QPushButton *m_cmdTaskList = nullptr;
+    QWidget *m_detailsHost = nullptr;
+    QLabel *m_lblSongTitle = nullptr;
+    QLabel *m_lblSongFile = nullptr;
+    QLabel *m_lblPlayTime = nullptr;
+    QLabel *m_lblTotalTime = nullptr;
+    QLabel *m_lblEngine = nullptr;
+    QLabel *m_lblTask = nullptr;
+    QLabel *m_lblRegion = nullptr;
+    QLabel *m_lblTimeing = nullptr;
+    QLabel *m_lblTime = nullptr;
+    QLabel *m_lblError = nullptr;
+    QToolButton *m_cmdPlay = nullptr;
+    ClickBar *m_pgPlay = nullptr;
+    ClickBar *m_pgVolume = nullptr;
+    QPushButton *m_cmdStart = nullptr;
+    QStackedWidget *m_picDingShiStack = nullptr;
+    QToolButton *m_picDingShi[2] = {nullptr, nullptr};
+    QCheckBox *m_chkAutoRun = nullptr;
+    QPushButton *m_cmdSkin = nullptr;
+    QPushButton *m_command1 = nullptr;
+    QPushButton *m_command2 = nullptr;
+    QPushButton *m_command3 = nullptr;
+    QLineEdit *m_text1 = nullptr;
+    StatusStrip *m_strip = nullptr;
+    QMenu *m_mnuTray = nullptr;
+};
+
+} // namespace kolva

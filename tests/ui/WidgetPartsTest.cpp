@@ -1,0 +1,237 @@
+// The main window's parts on their own: task list view, status strip, skins
+// and the click rule of the bars.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "ui/UiTestSupport.h"
+#include "ui/main/ClickBar.h"
+#include "ui/main/Skin.h"
+#include "ui/main/StatusStrip.h"
+#include "ui/main/TaskListView.h"
+
+using namespace kolva;
+using kolva::test::app;
+using kolva::test::click;
+
+namespace {
+
+Task task(int id, const QString &title, const QString &start, bool enabled) {
+    Task t = newTask();
+    t.TaskID = id;
+    t.Title = title;
+    t.StartTime = start;
+    t.Enabled = enabled;
+    return t;
+}
+
+QString sourceRoot() {
+    return QDir(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../..").canonicalPath();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(TaskListView, ColumnsRowsIconsAndKeys) {
+    TaskListView view;
+    view.initTaskListView();
+    ASSERT_EQ(view.columnCount(), 3);
+    EXPECT_EQ(view.headerItem()->text(0), "   index");
+    EXPECT_EQ(view.headerItem()->text(1), QStringLiteral("开启时间"));
+    EXPECT_EQ(view.headerItem()->text(2), QStringLiteral("      任务列表"));
+    EXPECT_EQ(view.columnWidth(0), 40);
+    EXPECT_EQ(view.columnWidth(1), 53);
+    EXPECT_EQ(view.columnWidth(2), 233);
+    EXPECT_EQ(view.topLevelItemCount(), 0); // an empty list: columns, no rows
+
+    view.fillTaskList({task(0, QStringLiteral("早操"), "07:30:00", true),
+                       task(1, QStringLiteral("午休"), "12:05:09", false),
+                       task(12, "", "8:5", true)});
+    ASSERT_EQ(view.topLevelItemCount(), 3);
+    const QTreeWidgetItem *first = view.topLevelItem(0);
+    EXPECT_EQ(first->text(0), "");
+    EXPECT_EQ(first->text(1), " 07:30");
+    EXPECT_EQ(first->text(2), QStringLiteral(" 早操"));
+    EXPECT_EQ(first->columnCount(), 4); // the fourth, empty sub-item
+    EXPECT_EQ(first->text(3), "");
+    EXPECT_EQ(view.rowKey(0), "Key0");
+    EXPECT_EQ(view.rowKey(1), "Key1");
+    EXPECT_EQ(view.rowKey(2), "Key12");
+    EXPECT_EQ(view.rowImageIndex(0), 1);
+    EXPECT_EQ(view.rowImageIndex(1), 2);
+    EXPECT_EQ(first->icon(0).cacheKey(), view.listImage(1).cacheKey());
+    EXPECT_EQ(view.topLevelItem(1)->icon(0).cacheKey(), view.listImage(2).cacheKey());
+    EXPECT_EQ(view.topLevelItem(2)->text(1), " 8:5"); // first five characters as stored
+
+    // Refilling replaces the rows; an empty list leaves none.
+    view.fillTaskList({task(0, "a", "01:00:00", false)});
+    EXPECT_EQ(view.topLevelItemCount(), 1);
+    EXPECT_EQ(view.rowImageIndex(0), 2);
+    view.fillTaskList({});
+    EXPECT_EQ(view.topLevelItemCount(), 0);
+    EXPECT_EQ(view.columnCount(), 3);
+}
+
+TEST(TaskListView, ClickReportsTheTaskIdOfTheKey) {
+    TaskListView view;
+    view.initTaskListView();
+    view.fillTaskList({task(0, "a", "01:00:00", true), task(7, "b", "02:00:00", true)});
+    view.resize(400, 200);
+    view.show();
+    QList<int> clicked;
+    QObject::connect(&view, &TaskListView::taskClicked, [&](int id) { clicked.append(id); });
+    const QRect second = view.visualItemRect(view.topLevelItem(1));
+    click(view.viewport(), Qt::LeftButton, second.center());
+    EXPECT_EQ(clicked, QList<int>{7});
+
+    EXPECT_EQ(TaskListView::taskIdFromKey("Key0"), 0);
+    EXPECT_EQ(TaskListView::taskIdFromKey("Key42"), 42);
+    EXPECT_EQ(TaskListView::taskIdFromKey("Kex1"), -1);
+    EXPECT_EQ(TaskListView::taskIdFromKey("Key"), -1);
+}
+
+TEST(StatusStrip, PagesAreWrittenLineByLine) {
+    StatusStrip strip;
+    strip.initHtmlPage();
+    const QStringList empty = {
+        "<HTML>",
+        "<HEAD>",
+        "<TITLE>",
+        "</TITLE>",
+        "</HEAD>",
+        "<BODY style='background:#FCFFDF;border:0px;margin:0px;' scroll=\"no\" "
+        "oncontextmenu=self.event.returnValue=false>",
+        "</BODY>",
+        "</HTML>"};
+    EXPECT_EQ(strip.pageLines(), empty);
+    EXPECT_FALSE(strip.documentOpen());
+    EXPECT_EQ(strip.pageColor(), QColor("#FCFFDF"));
+    EXPECT_TRUE(strip.pictureFile().isEmpty());
+
+    const QString content = "<span style='font-size:10pt;'></span>";
+    strip.writeHtmlPage(content);
+    const QStringList page = {
+        "<HTML>",
+        "<HEAD>",
+        "<TITLE>",
+        "</TITLE>",
+        "</HEAD>",
+        "<BODY  style='background:#FFD9D9;border:0px;margin:0px;' scroll=\"no\" "
+        "oncontextmenu=self.event.returnValue=false>",
+        "<div style=\"position:absolute; left: 5; top: 6;\">",
+        content,
+        "</div>",
+        "</BODY>",
+        "</HTML>"};
+    EXPECT_EQ(strip.pageLines(), page);
+    EXPECT_TRUE(strip.documentOpen()); // writeHtmlPage leaves it open
+    EXPECT_EQ(strip.pageColor(), QColor("#FFD9D9"));
+    EXPECT_TRUE(strip.pictureFile().isEmpty());
+    EXPECT_EQ(strip.contextMenuPolicy(), Qt::NoContextMenu);
+}
+
+TEST(StatusStrip, RunningImageIsAnimatedAtFiveSixAndTwentyWide) {
+    QTemporaryDir dir; // a folder with an ampersand, inserted unescaped
+    const QString folder = dir.path() + "/a&b";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString gif = folder + "/1.gif";
+    ASSERT_TRUE(QFile::copy(sourceRoot() + "/resources/user/pic/1.gif", gif));
+    StatusStrip strip;
+    strip.resize(40, 32);
+    strip.show();
+    const QString content = "<IMG SRC=\"" + gif +
+                            "\" STYLE=\" width:20px;margin-left:0px;margin-top:0px; \" "
+                            "BORDER=\"0\"><span style='font-size:10pt;'></span>";
+    strip.writeHtmlPage(content);
+    EXPECT_EQ(strip.pageLines().at(7), content);
+    EXPECT_EQ(strip.pictureFile(), gif);
+    EXPECT_FALSE(strip.pictureMissing());
+    EXPECT_EQ(strip.pictureGeometry().topLeft(), QPoint(5, 6));
+    EXPECT_EQ(strip.pictureGeometry().width(), 20);
+    EXPECT_TRUE(strip.pictureAnimating());
+
+    // Off again: the picture goes.
+    strip.writeHtmlPage("<span style='font-size:10pt;'></span>");
+    EXPECT_TRUE(strip.pictureFile().isEmpty());
+    EXPECT_FALSE(strip.pictureAnimating());
+
+    // A missing picture shows a broken-image mark, silently.
+    strip.writeHtmlPage("<IMG SRC=\"" + folder + "/none.gif\" STYLE=\" width:20px;\">");
+    EXPECT_TRUE(strip.pictureMissing());
+    EXPECT_FALSE(strip.pictureAnimating());
+}
+
+TEST(Skin, ValidSheetIsAppliedAndBrokenOnesLeaveTheLook) {
+    QTemporaryDir dir;
+    const QString good = dir.path() + "/good.she";
+    writeFile(good, "/* c { */ QPushButton#cmdStart:hover { color: #fff; padding: 2px 4px }\n"
+                    "QLabel { font: \"Noto Sans\"; }");
+    const QString before = app().styleSheet();
+    ASSERT_TRUE(Skin::apply(app(), good));
+    EXPECT_TRUE(app().styleSheet().contains("QPushButton#cmdStart:hover"));
+    const QString applied = app().styleSheet();
+
+    const QString binary = dir.path() + "/binary.she";
+    writeFile(binary, QByteArray("\x00\x01SKIN\xff\xfe\x80", 9));
+    const QString unclosed = dir.path() + "/unclosed.she";
+    writeFile(unclosed, "QWidget { color: red;");
+    const QString nested = dir.path() + "/nested.she";
+    writeFile(nested, "QWidget { QLabel { color: red; } }");
+    const QString noColon = dir.path() + "/nocolon.she";
+    writeFile(noColon, "QWidget { color red; }");
+    const QString empty = dir.path() + "/empty.she";
+    writeFile(empty, "  /* nothing */ ");
+    for (const QString &file :
+         {binary, unclosed, nested, noColon, empty, dir.path() + "/missing.she"}) {
+        EXPECT_FALSE(Skin::apply(app(), file)) << file.toStdString();
+        EXPECT_EQ(app().styleSheet(), applied) << file.toStdString();
+    }
+    app().setStyleSheet(before);
+}
+
+TEST(Skin, ShippedSkinsAreUsable) {
+    for (const char *file : {"/resources/user/compact.she.dll", "/resources/user/skins/dark.she",
+                             "/resources/user/skins/classic.she"}) {
+        QFile f(sourceRoot() + QString::fromLatin1(file));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << file;
+        EXPECT_TRUE(Skin::isUsableStyleSheet(QString::fromUtf8(f.readAll()))) << file;
+    }
+}
+
+TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
+    // 120 twips = 8 px at 96 dpi, 12 px at 144 dpi.
+    EXPECT_DOUBLE_EQ(ClickBar::clickFraction(0, 200, 96), 8.0 / 200);
+    EXPECT_DOUBLE_EQ(ClickBar::clickFraction(92, 200, 96), 0.5);
+    EXPECT_DOUBLE_EQ(ClickBar::clickFraction(88, 200, 144), 0.5);
+    EXPECT_DOUBLE_EQ(ClickBar::clickFraction(195, 200, 96), 1.0); // limited to the width
+    EXPECT_DOUBLE_EQ(ClickBar::clickFraction(-30, 200, 96), 0.0); // raised to 0
+    EXPECT_DOUBLE_EQ(ClickBar::clickFraction(10, 0, 96), 0.0);
+
+    ClickBar bar;
+    bar.resize(200, 12);
+    bar.show();
+    QList<double> released;
+    QObject::connect(&bar, &ClickBar::leftReleased, [&](double f) { released.append(f); });
+    click(&bar, Qt::RightButton, QPoint(50, 6));
+    click(&bar, Qt::MiddleButton, QPoint(50, 6));
+    EXPECT_TRUE(released.isEmpty()); // only the left button acts
+    click(&bar, Qt::LeftButton, QPoint(42, 6));
+    ASSERT_EQ(released.size(), 1);
+    const double offset = 120.0 * bar.logicalDpiX() / 1440.0;
+    EXPECT_DOUBLE_EQ(released.at(0), (42 + offset) / 200);
+
+    bar.setRangeF(0, 59.6);
+    bar.setValueF(30.25);
+    EXPECT_NEAR(bar.valueF(), 30.25, 1e-9);
+    bar.setValueF(80); // beyond the end shows the end
+    EXPECT_NEAR(bar.valueF(), 59.6, 1e-9);
+}
