@@ -160,10 +160,15 @@ void GstMediaPlayer::faultLater(int index) {
 void GstMediaPlayer::onAsyncDone() {
     if (m_phase == Phase::Prerolling) {
         gint64 duration = -1;
-        if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) && duration > 0)
+        if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) && duration >= 0)
             m_openFileDuration = double(duration) / double(GST_SECOND);
         else
             m_openFileDuration = m_mediaInfo.duration(m_playlist->entries[m_openIndex].ref);
+        if (m_openFileDuration <= 0) {
+            // Nothing to hear (an empty file): unplayable, as newMedia says.
+            entryFaulty(m_openIndex);
+            return;
+        }
         if (isClipped(m_openIndex) || m_pendingPosition >= 0) {
             if (!seekToClip(m_openFileDuration)) {
                 entryFaulty(m_openIndex);
