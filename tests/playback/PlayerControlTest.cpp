@@ -1,0 +1,184 @@
+// The two player slots: transport and play-time accounting, which player is
+// active, tracing a playlist back to its region, moving on from a region, and
+// what a failure leaves behind.
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include "app/MainControllerTestHarness.h"
+
+namespace kolva::test {
+namespace {
+
+struct Slots {
+    QTemporaryDir dir;
+    AppPaths paths{dir.path()};
+    FakeClock clock;
+    FakePowerOff powerOff;
+    FakeMediaPlayer mainPlayer, insertPlayer;
+    PlayerControl players{clock, powerOff, paths, &mainPlayer, &insertPlayer};
+    QVector<int> started;
+    QVector<QPair<int, int>> openStates;
+
+    Slots() {
+        players.initPlayers(&mainPlayer, &insertPlayer);
+        players.setHooks({[this](int i) { started << i; },
+                          [this](int i, int state) {
+                              openStates.append({i, state});
+                          }});
+    }
+};
+
+Task task(int id, QVector<Region> regions, bool powerOff = false) {
+    Task t = makeTask(QStringLiteral("task%1").arg(id), "08:00:00", regions);
+    t.TaskID = id;
+    t.PowerOff = powerOff;
+    for (int r = 0; r < t.Regions.size(); ++r)
+        t.Regions[r].RegionID = r;
+    return t;
+}
+
+Region oneSong(int repeat = 0) {
+    return makeRegion("r", {{"/m/a.mp3"}}, repeat);
+}
+
+TEST(PlayerControl, InitialisesTagsAndIdleSlots) {
+    Slots s;
+    EXPECT_EQ(s.mainPlayer.Tag, "0");
+    EXPECT_EQ(s.insertPlayer.Tag, "1");
+    EXPECT_EQ(s.players.activePlayer(), -1);
+    EXPECT_FALSE(s.players.isTaskPlaying(0));
+}
+
+TEST(PlayerControl, PauseAndResumeKeepThePlayedTime) {
+    Slots s;
+    s.players.playTask(task(0, {oneSong()}));
+    s.players.startPlayer(0);
+    s.clock.advance(5000);
+    s.players.pausePlayer(0);
+    EXPECT_EQ(s.players.PlayingTasks[0].PlayedMs, 5000);
+    EXPECT_EQ(s.players.PlayingTasks[0].StartTick, 0);
+    // A second pause (the user paused, then an insert comes) adds nothing.
+    s.clock.advance(60000);
+    s.players.pausePlayer(0);
+    EXPECT_EQ(s.players.PlayingTasks[0].PlayedMs, 5000);
+
+    s.players.resumePlayer(0);
+    EXPECT_EQ(s.players.PlayingTasks[0].StartTick, s.clock.tickMs());
+    EXPECT_EQ((s.openStates.last()), (QPair<int, int>{0, int(OpenStateResumed)}));
+    s.clock.advance(2000);
+    EXPECT_EQ(s.players.taskPlayedMs(0, s.clock.tickMs()), 7000);
+    EXPECT_EQ(s.mainPlayer.calls.count("play"), 2);
+}
+
+TEST(PlayerControl, InsertIsTheActivePlayerWhileBothHoldTasks) {
+    Slots s;
+    s.players.playTask(task(0, {oneSong()}));
+    s.players.startPlayer(0);
+    s.players.playTask(task(1, {oneSong()}));
+    s.players.startPlayer(1);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(s.players.activePlayer(), 1);
+    EXPECT_TRUE(s.players.isTaskPlaying(1));
+    EXPECT_FALSE(s.players.isTaskPlaying(0)); // paused under the insert
+
+    s.players.pauseActive();
+    EXPECT_EQ(s.insertPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(s.mainPlayer.calls.count("pause"), 1); // only the pause for the insert
+    s.players.resumeActive();
+    EXPECT_EQ(s.insertPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayStatePaused);
+}
+
+TEST(PlayerControl, StopAllStopsOnlyBusyPlayers) {
+    Slots s;
+    s.players.playTask(task(0, {oneSong()}));
+    s.players.startPlayer(0);
+    s.players.stopAll();
+    EXPECT_EQ(s.players.PlayerBusy[0], 0);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_FALSE(s.insertPlayer.calls.contains("stop"));
+    // The start timer firing after the stop must not bring the sound back.
+    s.players.startPlayer(0);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayStateStopped);
+}
+
+TEST(PlayerControl, TracesPlaylistsBackToTheirRegions) {
+    Slots s;
+    Region named = oneSong();
+    named.Title = "晨曲";
+    named.Volume = 40;
+    s.players.playTask(task(3, {oneSong(), named}));
+    Playlist p;
+    p.paramNames = QStringList{"ParentTaskID", "RegionID"};
+    p.paramValues = QStringList{"3", "1"};
+    const Region found = s.players.getPlayingRegion(p);
+    EXPECT_EQ(found.Title, "晨曲");
+    EXPECT_EQ(found.Volume, 40);
+
+    p.paramValues = QStringList{"9", "1"};
+    const Region none = s.players.getPlayingRegion(p);
+    EXPECT_EQ(none.Volume, 0);
+    EXPECT_TRUE(none.Title.isEmpty());
+}
+
+TEST(PlayerControl, PlaylistEndMovesToTheRegionNamedByItsTitle) {
+    Slots s;
+    Task t = task(3, {oneSong(), oneSong(2)});
+    t.Regions[1].RegionID = 7;
+    s.players.playTask(t);
+    Playlist ended;
+    ended.name = "KOLVA3-7";
+    s.players.onPlaylistEnded(0, ended);
+    // Region 7 had no pass yet, so its first pass begins.
+    EXPECT_EQ(s.players.PlayingTasks[0].Regions[1].PassCount, 1);
+    EXPECT_EQ(s.mainPlayer.calls.filter("newPlaylist").last(), "newPlaylist KOLVA3-7");
+
+    const QStringList before = s.mainPlayer.calls;
+    ended.name = "KOLVA3-8";
+    try {
+        s.players.onPlaylistEnded(0, ended);
+        FAIL() << "no error for a missing region";
+    } catch (const PlaybackError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("没找到Region: RegionID=8"));
+    }
+    EXPECT_EQ(s.mainPlayer.calls, before);
+    EXPECT_EQ(s.players.PlayerBusy[0], 1);
+}
+
+TEST(PlayerControl, TaskWithoutRegionsOnlyAsksForThePowerOff) {
+    Slots s;
+    s.players.playTask(task(0, {}, false));
+    EXPECT_EQ(s.powerOff.requests, 0);
+    s.players.playTask(task(0, {}, true));
+    EXPECT_EQ(s.powerOff.requests, 1);
+    EXPECT_EQ(s.players.activePlayer(), -1);
+    EXPECT_TRUE(s.mainPlayer.calls.isEmpty());
+}
+
+TEST(PlayerControl, PlayableFilesAreAskedOfTheInsertPlayer) {
+    Slots s;
+    s.insertPlayer.setMediaDuration("/m/broken.mp3", 0);
+    EXPECT_FALSE(s.players.isPlayableFile("/m/broken.mp3"));
+    EXPECT_TRUE(s.players.isPlayableFile("/m/good.mp3"));
+    EXPECT_EQ(s.insertPlayer.calls.filter("newMedia").size(), 2);
+    EXPECT_TRUE(s.mainPlayer.calls.isEmpty());
+}
+
+TEST(PlayerControl, UnwritablePlaylistEndsTheTaskAndHandsBackToMain) {
+    Slots s;
+    s.players.playTask(task(0, {oneSong()}));
+    s.players.startPlayer(0);
+    // A folder where the playlist file belongs: no one can write it.
+    ASSERT_TRUE(QFile::remove(s.paths.playlistFile()));
+    ASSERT_TRUE(QDir(s.dir.path()).mkdir("template.asx.dll"));
+    EXPECT_THROW(s.players.playTask(task(1, {oneSong()}, true)), PlaybackError);
+    EXPECT_EQ(s.players.PlayerBusy[1], 0);
+    EXPECT_EQ(s.players.PlayerBusy[0], 1);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayStatePlaying); // paused, then resumed
+    EXPECT_EQ(s.powerOff.requests, 0);
+}
+
+} // namespace
+} // namespace kolva::test
