@@ -1,0 +1,122 @@
+// What the window shows of the schedule (captions, tray, status strip, timers)
+// and that failures in ticks and events are reported while the schedule runs
+// on.
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+#include "app/MainControllerTestHarness.h"
+
+namespace kolva::test {
+namespace {
+
+TEST(MainControllerState, StartUpSwitchesTheScheduleOnAsThePictureDoes) {
+    ControllerRig rig;
+    EXPECT_FALSE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.controller.trayIconIndex(), 3);
+    EXPECT_EQ(rig.controller.trayTip(), "提示");
+    EXPECT_EQ(rig.controller.startButtonCaption(), "开始定时");
+    EXPECT_EQ(rig.controller.statusContent(), "<span style='font-size:10pt;'></span>");
+
+    rig.startUp();
+    EXPECT_TRUE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerLoop"), 900);
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerTime"), 900);
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerPosition"), 500);
+    EXPECT_EQ(rig.controller.dingShiVisible(), 1);
+    EXPECT_EQ(rig.controller.trayIconIndex(), 2);
+    EXPECT_EQ(rig.controller.trayTip(), "正在检测。。");
+    EXPECT_EQ(rig.controller.startButtonCaption(), "开始定时"); // the pictures leave it
+    EXPECT_EQ(rig.controller.statusContent(),
+              "<IMG SRC=\"" + rig.paths.appPath +
+                  "/user/pic/1.gif\" STYLE=\" width:20px;margin-left:0px;margin-top:0px; \" "
+                  "BORDER=\"0\"><span style='font-size:10pt;'></span>");
+
+    rig.controller.picDingShiClicked(1);
+    EXPECT_FALSE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerLoop"), 0);
+    EXPECT_EQ(rig.controller.dingShiVisible(), 0);
+    EXPECT_EQ(rig.controller.trayIconIndex(), 3);
+    EXPECT_EQ(rig.controller.trayTip(), "所有任务都已停止！");
+    EXPECT_EQ(rig.controller.statusContent(), "<span style='font-size:10pt;'></span>");
+
+    rig.controller.cmdStartClicked();
+    EXPECT_TRUE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.controller.startButtonCaption(), "停止定时");
+    EXPECT_EQ(rig.controller.trayTip(), "所有任务都已停止！"); // the button leaves the tray
+    rig.controller.cmdStartClicked();
+    EXPECT_FALSE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.controller.startButtonCaption(), "开始定时");
+
+    rig.controller.stopTimers();
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerTime"), 0);
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerPosition"), 0);
+}
+
+TEST(MainControllerState, ClockLabelAndInitialTexts) {
+    ControllerRig rig(QTime(7, 3, 9, 950));
+    const PlaybackDisplay &d = rig.controller.display();
+    EXPECT_EQ(d.playTime, "00:00");
+    EXPECT_EQ(d.totalTime, " /00:00");
+    EXPECT_EQ(d.regionTitle, "区间3");
+    EXPECT_EQ(d.timeing, "12:33:55");
+    rig.controller.timerTimeTick();
+    EXPECT_EQ(d.clock, "07:03:09");
+    rig.clock.advance(50);
+    rig.controller.timerTimeTick();
+    EXPECT_EQ(d.clock, "07:03:10");
+}
+
+TEST(MainControllerState, TaskListLoadsAndReloadsFromTheFile) {
+    ControllerRig rig;
+    int changes = 0;
+    QObject::connect(&rig.controller, &MainController::tasksChanged, [&] { ++changes; });
+    rig.startUp({makeTask("A", "09:00:00"), makeTask("B", "10:00:00")});
+    ASSERT_EQ(rig.controller.tasks().size(), 2);
+    EXPECT_EQ(rig.controller.tasks()[1].TaskID, 1);
+    rig.writeTasks({makeTask("C", "11:00:00")});
+    rig.controller.reloadTasks();
+    ASSERT_EQ(rig.controller.tasks().size(), 1);
+    EXPECT_EQ(rig.controller.tasks()[0].Title, "C");
+    EXPECT_EQ(changes, 2);
+    rig.controller.playTaskById(5); // not in the list: nothing
+    EXPECT_TRUE(rig.mainPlayer.calls.isEmpty());
+}
+
+TEST(MainControllerState, FailuresAreReportedAndTheScheduleRunsOn) {
+    ControllerRig rig;
+    Region r = makeRegion("r", {{"/m/a.mp3"}});
+    Task first = makeTask("first", "08:00:05", {r});
+    first.PowerOff = true;
+    rig.startUp({first, makeTask("second", "08:00:20", {r})});
+    // The playlist file cannot be written: a folder stands in its place.
+    ASSERT_TRUE(QDir(rig.dir.path()).mkdir("template.asx.dll"));
+    rig.runUntil(QTime(8, 0, 8));
+    ASSERT_EQ(rig.errors.size(), 1);
+    EXPECT_TRUE(rig.errors[0].contains("template.asx.dll")) << rig.errors[0].toStdString();
+    EXPECT_TRUE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.busy(0), 0);
+    EXPECT_EQ(rig.powerOff.requests, 0);
+
+    ASSERT_TRUE(QDir(rig.dir.path()).rmdir("template.asx.dll"));
+    rig.runUntil(QTime(8, 0, 22));
+    EXPECT_EQ(rig.players().PlayingTasks[0].Title, "second");
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+
+    // A pass end whose region the task no longer holds: reported from the
+    // event, and the next tick still starts a due task.
+    rig.writeTasks({makeTask("third", "08:00:30", {r})});
+    rig.controller.reloadTasks();
+    rig.players().PlayingTasks[0].Regions[0].RegionID = 9;
+    rig.mainPlayer.finishPass();
+    rig.deliver();
+    ASSERT_EQ(rig.errors.size(), 2);
+    EXPECT_EQ(rig.errors[1], "没找到Region: RegionID=0");
+    rig.runUntil(QTime(8, 0, 32));
+    EXPECT_EQ(rig.players().PlayingTasks[1].Title, "third");
+    EXPECT_EQ(rig.insertPlayer.playState(), PlayStatePlaying);
+}
+
+} // namespace
+} // namespace kolva::test

@@ -1,0 +1,139 @@
+// The due rule and the display texts of the schedule and the playback monitor.
+
+#include <gtest/gtest.h>
+
+#include "app/MainControllerTestHarness.h"
+#include "scheduler/PlaybackMonitor.h"
+#include "scheduler/ScheduleClock.h"
+
+namespace kolva::test {
+namespace {
+
+TEST(ScheduleClock, DueOnlyInTheNamedSecond) {
+    const QTime now(7, 5, 9, 999);
+    EXPECT_TRUE(ScheduleClock::isClockTimeNow("07:05:09", now));
+    EXPECT_TRUE(ScheduleClock::isClockTimeNow("7:5:9", now)); // hand-written form
+    EXPECT_FALSE(ScheduleClock::isClockTimeNow("07:05:08", now));
+    EXPECT_FALSE(ScheduleClock::isClockTimeNow("07:05:10", now));
+    EXPECT_FALSE(ScheduleClock::isClockTimeNow("19:05:09", now));
+    EXPECT_TRUE(ScheduleClock::isClockTimeNow("00:00:00", QTime(0, 0, 0)));
+    // Not clock times: never due, at no time of the day.
+    for (const char *bad : {"", "abc", "24:00:00", "07:60:00", "07:05", " 07:05:09", "0a:05:09"}) {
+        for (int s = 0; s < 86400; s += 1)
+            ASSERT_FALSE(ScheduleClock::isClockTimeNow(bad, QTime(0, 0).addSecs(s))) << bad;
+    }
+    EXPECT_EQ(ScheduleClock::secondOfDay("23:59:59"), 86399);
+    EXPECT_EQ(ScheduleClock::secondOfDay("12:30:00.75"), 45000);
+}
+
+TEST(ScheduleClock, ATaskOnTheActivePlayerIsNotStartedAgain) {
+    ControllerRig rig;
+    Region r = makeRegion("r", {{"/m/a.mp3"}});
+    rig.startUp({makeTask("A", "08:00:05", {r})});
+    rig.runUntil(QTime(8, 0, 5, 500)); // started by the tick at 5.4 s
+    ASSERT_EQ(rig.busy(0), 1);
+    rig.controller.schedule().checkDueTasks(rig.controller.tasks());
+    rig.controller.schedule().checkDueTasks(rig.controller.tasks());
+    EXPECT_EQ(rig.busy(1), 0);
+    EXPECT_EQ(rig.mainPlayer.calls.count("newPlaylist KOLVA0-0"), 1);
+    // Once it is paused under an insert it no longer counts as playing.
+    rig.controller.playSong("/m/b.mp3");
+    rig.controller.schedule().checkDueTasks(rig.controller.tasks());
+    EXPECT_EQ(rig.players().PlayingTasks[1].TaskID, 0);
+}
+
+TEST(ScheduleClock, OffStartsNothingAndOnDoesNotCatchUp) {
+    ControllerRig rig;
+    Region r = makeRegion("r", {{"/m/a.mp3"}});
+    rig.startUp({makeTask("A", "08:00:05", {r})});
+    rig.controller.picDingShiClicked(1);
+    rig.runUntil(QTime(8, 0, 7));
+    rig.controller.picDingShiClicked(0);
+    rig.runUntil(QTime(8, 0, 30));
+    EXPECT_EQ(rig.busy(0), 0);
+    EXPECT_TRUE(rig.mainPlayer.calls.isEmpty());
+}
+
+TEST(PlaybackMonitor, StateTexts) {
+    EXPECT_EQ(PlaybackMonitor::playStateText(1), "停止");
+    EXPECT_EQ(PlaybackMonitor::playStateText(2), "暂停");
+    EXPECT_EQ(PlaybackMonitor::playStateText(3), "播放");
+    EXPECT_EQ(PlaybackMonitor::playStateText(8), "--");
+    EXPECT_EQ(PlaybackMonitor::playStateText(0), "--");
+}
+
+TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
+    ControllerRig rig;
+    rig.mainPlayer.setMediaDuration("/m/short.mp3", 59.6);
+    rig.insertPlayer.setMediaDuration("/m/long.mp3", 3725);
+    Region first = makeRegion("区间一", {{"/m/short.mp3"}}, 0, {}, -1);
+    Task t = makeTask("晨间", "08:00:10", {first});
+    t.Volume = 65;
+    Region loud = makeRegion("插播区", {{"/m/long.mp3"}}, 0, {}, 80);
+    rig.startUp({t, makeTask("插播", "08:00:20", {loud})});
+    const PlaybackDisplay &d = rig.controller.display();
+    EXPECT_EQ(d.taskTitle, "星期天逛公园"); // until something plays
+    EXPECT_EQ(d.engine, "");
+
+    rig.runUntil(QTime(8, 0, 15));
+    EXPECT_EQ(d.taskTitle, "晨间");
+    EXPECT_EQ(d.regionTitle, "区间一");
+    EXPECT_EQ(d.volume, 65);           // the region leaves it to the task
+    EXPECT_EQ(d.totalTime, " /01:00"); // 59.6 s rounds to a minute
+    EXPECT_EQ(d.songTitle, "short");
+    EXPECT_EQ(d.songFile, "/m/short.mp3");
+    EXPECT_EQ(d.engine, "主播:播放  插播:--");
+    EXPECT_NEAR(d.progressMax, 59.6, 1e-9);
+    EXPECT_EQ(d.playTime, "00:04"); // started at 10.8 s, shown at 15.0 s
+    EXPECT_EQ(d.playTag, "1");
+    EXPECT_TRUE(d.playEnabled);
+    EXPECT_EQ(d.playPicture, rig.paths.pausePicture());
+
+    rig.runUntil(QTime(8, 0, 25));
+    EXPECT_EQ(d.taskTitle, "插播");
+    EXPECT_EQ(d.volume, 80);
+    EXPECT_EQ(d.totalTime, " /62:05");
+    EXPECT_EQ(d.engine, "主播:暂停  插播:播放");
+    EXPECT_EQ(d.playTag, "1");
+
+    rig.controller.cmdPlayClicked(); // pauses the insert only
+    rig.run(500);
+    EXPECT_EQ(d.engine, "主播:暂停  插播:暂停");
+    EXPECT_EQ(d.playTag, "2");
+    EXPECT_EQ(d.playPicture, rig.paths.playPicture());
+    rig.controller.cmdPlayClicked();
+    rig.run(500);
+    EXPECT_EQ(d.engine, "主播:暂停  插播:播放");
+
+    // Both stopped: the button is disabled with the play picture.
+    rig.controller.picDingShiClicked(1);
+    rig.run(500);
+    EXPECT_EQ(d.engine, "主播:停止  插播:停止");
+    EXPECT_EQ(d.playTag, "0");
+    EXPECT_FALSE(d.playEnabled);
+    EXPECT_EQ(d.playPicture, rig.paths.playPicture());
+    EXPECT_EQ(d.taskTitle, "插播"); // labels keep their last texts
+}
+
+TEST(PlaybackMonitor, SeekAndVolumeGoToThePlayingPlayer) {
+    ControllerRig rig;
+    rig.mainPlayer.setMediaDuration("/m/a.mp3", 200);
+    rig.insertPlayer.setMediaDuration("/m/b.mp3", 100);
+    rig.startUp({makeTask("m", "08:00:02", {makeRegion("r", {{"/m/a.mp3"}})}),
+                 makeTask("i", "08:00:05", {makeRegion("r", {{"/m/b.mp3"}})})});
+    rig.controller.volumeClicked(0.5); // nothing plays: only the bar moves
+    EXPECT_EQ(rig.controller.display().volume, 50);
+    EXPECT_TRUE(rig.mainPlayer.calls.filter("setVolume").isEmpty());
+
+    rig.runUntil(QTime(8, 0, 8));
+    rig.controller.seekClicked(0.25);
+    EXPECT_EQ(rig.insertPlayer.calls.filter("setCurrentPosition").last(), "setCurrentPosition 25");
+    EXPECT_TRUE(rig.mainPlayer.calls.filter("setCurrentPosition").isEmpty());
+    EXPECT_DOUBLE_EQ(rig.controller.display().progressValue, 25);
+    rig.controller.volumeClicked(1.7); // past the end of the bar
+    EXPECT_EQ(rig.insertPlayer.calls.last(), "setVolume 100");
+    EXPECT_EQ(rig.mainPlayer.calls.filter("setVolume").size(), 1); // its region start only
+}
+
+} // namespace
+} // namespace kolva::test
