@@ -1,0 +1,413 @@
+// The main window on the real MainController with fake players, a fake tray
+// and answered dialogs: start-up effects, the list, the transport and the
+// bars, the tray rules, auto-run, skins and the information buttons.
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include "Version.h"
+#include "app/AutoRun.h"
+#include "app/MainControllerTestHarness.h"
+#include "ui/UiFakes.h"
+#include "ui/UiTestSupport.h"
+#include "ui/main/ClickBar.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/StatusStrip.h"
+#include "ui/main/TaskListView.h"
+
+namespace kolva::test {
+namespace {
+
+QString sourceRoot() {
+    return QDir(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + "/../..").canonicalPath();
+}
+
+QString readText(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+void writeText(const QString &path, const QByteArray &text) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+double lastNumber(const QStringList &calls, const QString &prefix) {
+    for (qsizetype i = calls.size() - 1; i >= 0; --i)
+        if (calls[i].startsWith(prefix))
+            return calls[i].mid(prefix.size()).toDouble();
+    return -1;
+}
+
+bool hasCallStartingWith(const QStringList &calls, const QString &prefix) {
+    for (const QString &c : calls)
+        if (c.startsWith(prefix))
+            return true;
+    return false;
+}
+
+// The window over a ControllerRig; the application folder holds the
+// pictures of user/pic.
+class WindowRig {
+public:
+    explicit WindowRig(const TaskList &tasks = {}) {
+        rig.writeTasks(tasks);
+        for (const char *name : {"1.gif", "play.gif", "pause.gif"})
+            QFile::copy(sourceRoot() + "/resources/user/pic/" + name,
+                        rig.paths.appPath + "/user/pic/" + name);
+    }
+
+    MainWindow &build() {
+        window = std::make_unique<MainWindow>(app(), rig.controller, dialogs, tray, autoRun);
+        return *window;
+    }
+    MainWindow &start() {
+        build();
+        window->show();
+        window->timerLoadTick();
+        return *window;
+    }
+    QString autoRunEntry() const { return autoRun.entryPath(); }
+
+    ControllerRig rig;
+    FakeTray tray;
+    FakeDialogs dialogs;
+    QTemporaryDir config;
+    AutoRun autoRun{config.path() + "/autostart", "/opt/kolva/kolva"};
+    std::unique_ptr<MainWindow> window;
+};
+
+Task playable(const QString &title, const QString &start, const QString &file) {
+    return makeTask(title, start, {makeRegion(title, {{file}})});
+}
+
+TEST(MainWindow, WindowShowsBeforeStartUpWhichRunsOnTheFirstTick) {
+    WindowRig w({playable("早操", "07:30:00", "/m/a.mp3")});
+    MainWindow &win = w.build();
+    win.show();
+    EXPECT_EQ(win.windowTitle(), QStringLiteral("KOLVA定时播放器"));
+    EXPECT_FALSE(win.startUpDone());
+    EXPECT_FALSE(w.rig.controller.scheduleOn());
+    EXPECT_EQ(win.lvwTaskList()->topLevelItemCount(), 0);
+    EXPECT_FALSE(w.tray.added);
+
+    bool finished = false;
+    QObject::connect(&win, &MainWindow::startUpFinished, [&] { finished = true; });
+    for (int i = 0; i < 200 && !finished; ++i)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    ASSERT_TRUE(finished);
+    EXPECT_TRUE(win.startUpDone());
+    EXPECT_TRUE(w.rig.controller.scheduleOn());
+    EXPECT_EQ(win.lvwTaskList()->topLevelItemCount(), 1);
+}
+
+TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
+    WindowRig w(
+        {playable("早操", "07:30:00", "/m/a.mp3"), playable("午休", "12:00:00", "/m/b.mp3")});
+    // The tray icon is added while the schedule is still off and before the
+    // list is loaded.
+    bool scheduleAtAdd = true;
+    qsizetype tasksAtAdd = -1;
+    QString pageAtAdd;
+    w.tray.onAdd = [&] {
+        scheduleAtAdd = w.rig.controller.scheduleOn();
+        tasksAtAdd = w.rig.controller.tasks().size();
+        pageAtAdd = w.window->webBrowser1()->pageText();
+    };
+    MainWindow &win = w.start();
+
+    EXPECT_FALSE(scheduleAtAdd);
+    EXPECT_EQ(tasksAtAdd, 0);
+    EXPECT_TRUE(pageAtAdd.contains("#FFD9D9")); // the status page came first
+    EXPECT_FALSE(pageAtAdd.contains("<IMG"));
+    EXPECT_EQ(w.tray.calls.value(0), QStringLiteral("add 提示"));
+
+    // Schedule on: picture 1 shown, tray running, status strip animated.
+    EXPECT_TRUE(w.rig.controller.scheduleOn());
+    EXPECT_EQ(win.picDingShiShown(), 1);
+    EXPECT_EQ(w.tray.tip, QStringLiteral("正在检测。。"));
+    EXPECT_TRUE(win.webBrowser1()->isVisible());
+    EXPECT_EQ(win.webBrowser1()->pictureFile(), w.rig.paths.appPath + "/user/pic/1.gif");
+    EXPECT_EQ(win.webBrowser1()->pictureGeometry().topLeft(), QPoint(5, 6));
+    EXPECT_TRUE(win.webBrowser1()->pictureAnimating());
+    EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("开始定时")); // its caption is its own
+
+    // The list, the bars, the captions and tool tips.
+    ASSERT_EQ(win.lvwTaskList()->topLevelItemCount(), 2);
+    EXPECT_EQ(win.lvwTaskList()->topLevelItem(1)->text(2), QStringLiteral(" 午休"));
+    EXPECT_EQ(win.pgVolume()->minimumF(), 0);
+    EXPECT_EQ(win.pgVolume()->maximumF(), 100);
+    EXPECT_EQ(win.label("lblPlayTime")->text(), "00:00");
+    EXPECT_EQ(win.label("lblTotalTime")->text(), " /00:00");
+    EXPECT_EQ(win.label("lblTask")->text(), QStringLiteral("星期天逛公园"));
+    EXPECT_EQ(win.label("lblRegion")->text(), QStringLiteral("区间3"));
+    EXPECT_EQ(win.label("lblTimeing")->text(), "12:33:55");
+    EXPECT_EQ(win.findChild<QPushButton *>("cmdTaskList")->toolTip(), QStringLiteral("管理任务"));
+    EXPECT_EQ(win.findChild<QPushButton *>("cmdSkin")->toolTip(), QStringLiteral("管理皮肤"));
+    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerTime"), 900);
+    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerPosition"), 500);
+    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerLoop"), 900);
+
+    // The clock label follows timerTime, in a fixed-pitch font.
+    w.rig.controller.timerTimeTick();
+    EXPECT_EQ(win.label("lblTime")->text(), "08:00:00");
+    EXPECT_TRUE(QFontInfo(win.label("lblTime")->font()).fixedPitch());
+
+    // Stopping by the picture: the strip goes pink and empty, the tray stops.
+    win.picDingShi(1)->click();
+    EXPECT_FALSE(w.rig.controller.scheduleOn());
+    EXPECT_EQ(win.picDingShiShown(), 0);
+    EXPECT_EQ(w.tray.tip, QStringLiteral("所有任务都已停止！"));
+    EXPECT_TRUE(win.webBrowser1()->pictureFile().isEmpty());
+    EXPECT_EQ(win.webBrowser1()->pageColor(), QColor("#FFD9D9"));
+    // cmdStart switches the same schedule and keeps its own caption.
+    win.cmdStart()->click();
+    EXPECT_TRUE(w.rig.controller.scheduleOn());
+    EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("停止定时"));
+}
+
+TEST(MainWindow, AutoRunBoxShowsTheEntryWithoutWritingAndClicksWriteIt) {
+    {
+        WindowRig w;
+        MainWindow &win = w.start();
+        EXPECT_FALSE(win.chkAutoRun()->isChecked());
+        EXPECT_FALSE(QFile::exists(w.autoRunEntry())); // start-up never writes
+        win.chkAutoRun()->click();
+        EXPECT_TRUE(QFile::exists(w.autoRunEntry()));
+        EXPECT_TRUE(readText(w.autoRunEntry()).contains("Exec=\"/opt/kolva/kolva\""));
+        win.chkAutoRun()->click();
+        EXPECT_FALSE(QFile::exists(w.autoRunEntry()));
+    }
+    {
+        WindowRig w;
+        AutoRun stale(w.config.path() + "/autostart", "/old/place/kolva");
+        stale.setAutoRun(true);
+        const QString before = readText(w.autoRunEntry());
+        MainWindow &win = w.start();
+        EXPECT_TRUE(win.chkAutoRun()->isChecked());
+        EXPECT_EQ(readText(w.autoRunEntry()), before); // the stale path stays
+    }
+}
+
+TEST(MainWindow, PlayButtonFollowsThePlayersAndPausesOrResumes) {
+    WindowRig w({playable("A", "03:00:00", "/m/a.mp3")});
+    MainWindow &win = w.start();
+    const QString pic = w.rig.paths.appPath + "/user/pic/";
+    w.rig.controller.timerPositionTick();
+    EXPECT_FALSE(win.cmdPlay()->isEnabled());
+    EXPECT_EQ(win.cmdPlayTag(), "0");
+    EXPECT_EQ(win.cmdPlayPicture(), pic + "play.gif");
+
+    w.rig.controller.playTaskById(0);
+    w.rig.deliver();
+    w.rig.controller.timerPositionTick();
+    EXPECT_TRUE(win.cmdPlay()->isEnabled());
+    EXPECT_EQ(win.cmdPlayTag(), "1");
+    EXPECT_EQ(win.cmdPlayPicture(), pic + "pause.gif");
+    EXPECT_FALSE(win.cmdPlay()->icon().isNull());
+    EXPECT_EQ(win.label("lblTask")->text(), "A");
+    EXPECT_EQ(win.label("lblTotalTime")->text(), " /03:00");
+
+    win.cmdPlay()->click();
+    w.rig.deliver();
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStatePaused);
+    w.rig.controller.timerPositionTick();
+    EXPECT_EQ(win.cmdPlayTag(), "2");
+    EXPECT_EQ(win.cmdPlayPicture(), pic + "play.gif");
+    EXPECT_TRUE(win.cmdPlay()->isEnabled());
+
+    win.cmdPlay()->click();
+    w.rig.deliver();
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStatePlaying);
+}
+
+TEST(MainWindow, SeekAndVolumeClicksActOnThePlayingInsertOnly) {
+    WindowRig w({playable("main", "03:00:00", "/m/long.mp3"),
+                 playable("insert", "03:00:00", "/m/jingle.mp3")});
+    w.rig.insertPlayer.setMediaDuration("/m/jingle.mp3", 60);
+    MainWindow &win = w.start();
+    w.rig.controller.playTaskById(0);
+    w.rig.deliver();
+    w.rig.controller.playTaskById(1);
+    w.rig.deliver();
+    ASSERT_EQ(w.rig.mainPlayer.playState(), PlayStatePaused);
+    ASSERT_EQ(w.rig.insertPlayer.playState(), PlayStatePlaying);
+    ASSERT_DOUBLE_EQ(win.pgPlay()->maximumF(), 60);
+
+    ClickBar *bar = win.pgPlay();
+    const int x = bar->width() / 3;
+    const double fraction = ClickBar::clickFraction(x, bar->width(), bar->logicalDpiX());
+    click(bar, Qt::RightButton, QPoint(x, 3)); // not the left button: nothing
+    EXPECT_FALSE(hasCallStartingWith(w.rig.insertPlayer.calls, "setCurrentPosition"));
+    click(bar, Qt::LeftButton, QPoint(x, 3));
+    EXPECT_NEAR(lastNumber(w.rig.insertPlayer.calls, "setCurrentPosition "), fraction * 60, 1e-3);
+    EXPECT_FALSE(hasCallStartingWith(w.rig.mainPlayer.calls, "setCurrentPosition"));
+    EXPECT_NEAR(bar->valueF(), fraction * 60, 1e-3);
+
+    ClickBar *volume = win.pgVolume();
+    const int vx = volume->width() - 20;
+    const double vf = ClickBar::clickFraction(vx, volume->width(), volume->logicalDpiX());
+    const int mainVolumeCalls = int(w.rig.mainPlayer.calls.filter("setVolume").size());
+    click(volume, Qt::LeftButton, QPoint(vx, 3));
+    EXPECT_EQ(lastNumber(w.rig.insertPlayer.calls, "setVolume "), qRound(vf * 100));
+    EXPECT_EQ(w.rig.mainPlayer.calls.filter("setVolume").size(), mainVolumeCalls);
+    EXPECT_NEAR(volume->valueF(), qRound(vf * 100), 1e-9);
+}
+
+TEST(MainWindow, VolumeClickWhileNothingPlaysOnlyMovesTheBar) {
+    WindowRig w;
+    MainWindow &win = w.start();
+    ClickBar *volume = win.pgVolume();
+    click(volume, Qt::LeftButton, QPoint(0, 3));
+    const double vf = ClickBar::clickFraction(0, volume->width(), volume->logicalDpiX());
+    EXPECT_NEAR(volume->valueF(), qRound(vf * 100), 1e-9);
+    EXPECT_FALSE(hasCallStartingWith(w.rig.mainPlayer.calls, "setVolume"));
+    EXPECT_FALSE(hasCallStartingWith(w.rig.insertPlayer.calls, "setVolume"));
+}
+
+TEST(MainWindow, TrayMenuMinimiseRestoreAndClose) {
+    WindowRig w;
+    MainWindow &win = w.start();
+    ASSERT_EQ(w.tray.menu, win.mnuTray());
+    const QList<QAction *> actions = win.mnuTray()->actions();
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[0]->text(), QStringLiteral("状态"));
+    EXPECT_TRUE(actions[1]->isSeparator());
+    EXPECT_EQ(actions[2]->text(), QStringLiteral("恢复(&R)"));
+    EXPECT_TRUE(actions[3]->isSeparator());
+    EXPECT_EQ(actions[4]->text(), QStringLiteral("关闭(&C)"));
+
+    // Minimised with a tray: hidden; "状态" does nothing; double click back.
+    win.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(win.isVisible());
+    actions[0]->trigger();
+    EXPECT_FALSE(win.isVisible());
+    w.tray.doubleClick();
+    EXPECT_TRUE(win.isVisible());
+    EXPECT_FALSE(win.isMinimized());
+
+    // Again, back through "恢复(&R)".
+    win.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(win.isVisible());
+    actions[2]->trigger();
+    EXPECT_TRUE(win.isVisible());
+
+    // "关闭(&C)" unloads: timers off, tray icon removed, the program ends.
+    bool unloaded = false;
+    QObject::connect(&win, &MainWindow::unloaded, [&] { unloaded = true; });
+    actions[4]->trigger();
+    EXPECT_TRUE(unloaded);
+    EXPECT_FALSE(w.tray.added);
+    for (const char *timer : {"timerLoop", "timerTime", "timerPosition", "TimerPlayerBugPlay"})
+        EXPECT_EQ(w.rig.controller.timerIntervalMs(timer), 0) << timer;
+}
+
+TEST(MainWindow, WithoutATrayMinimisingNeverHidesTheWindow) {
+    WindowRig w;
+    w.tray.available = false;
+    MainWindow &win = w.start();
+    win.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(win.isVisible());
+}
+
+TEST(MainWindow, ErrorsShowWithoutBlocking) {
+    WindowRig w;
+    MainWindow &win = w.start();
+    emit w.rig.controller.errorReported(QStringLiteral("没找到Region: RegionID=4"));
+    EXPECT_TRUE(win.label("lblError")->isVisibleTo(&win));
+    EXPECT_EQ(win.label("lblError")->text(), QStringLiteral("没找到Region: RegionID=4"));
+    EXPECT_EQ(w.tray.messages, QStringList{QStringLiteral("没找到Region: RegionID=4")});
+    EXPECT_TRUE(w.dialogs.infos.isEmpty());
+}
+
+TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
+    Task off = playable("B", "09:00:00", "/m/b.mp3");
+    off.Enabled = false;
+    WindowRig w({playable("A", "08:30:00", "/m/a.mp3"), off});
+    MainWindow &win = w.start();
+    QStringList shown;
+    win.setTaskDetailsShower([&](const Task &t) { shown << t.Title; });
+    EXPECT_EQ(win.lvwTaskList()->rowImageIndex(1), 2);
+
+    const QRect row = win.lvwTaskList()->visualItemRect(win.lvwTaskList()->topLevelItem(1));
+    click(win.lvwTaskList()->viewport(), Qt::LeftButton, row.center());
+    EXPECT_EQ(shown, QStringList{"B"});
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStateUndefined); // nothing plays
+
+    // The editor enables B and adds C; closing it reloads the list.
+    QWidget *owner = nullptr;
+    win.setTaskEditorOpener([&](QWidget *o) {
+        owner = o;
+        Task on = off;
+        on.Enabled = true;
+        w.rig.writeTasks(
+            {playable("A", "08:30:00", "/m/a.mp3"), on, playable("C", "10:15:00", "/m/c.mp3")});
+    });
+    win.findChild<QPushButton *>("cmdTaskList")->click();
+    EXPECT_EQ(owner, &win);
+    ASSERT_EQ(win.lvwTaskList()->topLevelItemCount(), 3);
+    EXPECT_EQ(win.lvwTaskList()->rowImageIndex(1), 1);
+    EXPECT_EQ(win.lvwTaskList()->rowKey(2), "Key2");
+    EXPECT_EQ(win.lvwTaskList()->topLevelItem(2)->text(1), " 10:15");
+}
+
+TEST(MainWindow, SkinsAtStartAndFromTheDialog) {
+    const QString before = app().styleSheet();
+    {
+        WindowRig w;
+        writeText(w.rig.paths.skinFile(), "QLabel#lblTime { color: #123456; }");
+        w.start();
+        EXPECT_EQ(app().styleSheet(), "QLabel#lblTime { color: #123456; }");
+
+        const QString chosen = w.rig.paths.appPath + "/blue.she";
+        writeText(chosen, "QPushButton { color: #0000ff; }");
+        w.dialogs.fileAnswer = chosen;
+        w.window->findChild<QPushButton *>("cmdSkin")->click();
+        EXPECT_EQ(w.dialogs.fileDialogs, QStringList{"Open|SkinSharp Skin File (*.she)"});
+        EXPECT_EQ(app().styleSheet(), "QPushButton { color: #0000ff; }");
+
+        w.dialogs.fileAnswer.clear(); // cancelled: nothing changes
+        w.window->findChild<QPushButton *>("cmdSkin")->click();
+        EXPECT_EQ(app().styleSheet(), "QPushButton { color: #0000ff; }");
+    }
+    app().setStyleSheet(before);
+    {
+        WindowRig w; // a broken default skin leaves the look
+        writeText(w.rig.paths.skinFile(), QByteArray("\x89SKN\x00\x01", 6));
+        w.start();
+        EXPECT_EQ(app().styleSheet(), before);
+        EXPECT_TRUE(w.window->startUpDone());
+    }
+}
+
+TEST(MainWindow, AboutWebPageAndHelp) {
+    WindowRig w;
+    MainWindow &win = w.start();
+    win.findChild<QPushButton *>("Command1")->click();
+    ASSERT_EQ(w.dialogs.infos.size(), 1);
+    EXPECT_EQ(w.dialogs.infos[0].title, QStringLiteral(KOLVA_TITLE));
+    EXPECT_TRUE(w.dialogs.infos[0].text.contains("3.2.93"));
+
+    win.findChild<QPushButton *>("Command2")->click();
+    ASSERT_EQ(w.dialogs.opened.size(), 1);
+    EXPECT_TRUE(w.dialogs.opened[0].scheme().startsWith("http"));
+
+    win.findChild<QPushButton *>("Command3")->click(); // no help file: nothing
+    EXPECT_EQ(w.dialogs.opened.size(), 1);
+    writeText(w.rig.paths.helpFile(), "help");
+    win.findChild<QPushButton *>("Command3")->click();
+    ASSERT_EQ(w.dialogs.opened.size(), 2);
+    EXPECT_EQ(w.dialogs.opened[1], QUrl::fromLocalFile(w.rig.paths.helpFile()));
+}
+
+} // namespace
+} // namespace kolva::test
