@@ -2,10 +2,13 @@
 # Lays out a sample task list with generated chimes in a fresh application
 # folder: APP_DIR/user/task.xtask.dll and APP_DIR/user/sample/*.wav. Does
 # nothing when the task file exists already, so a user's own list is never
-# replaced by a rebuild.
-#   make-sample.sh APP_DIR
+# replaced by a rebuild. RUNTIME_APP_DIR is the folder the program will run
+# from when that differs from where the files are made (an install with
+# DESTDIR); the task file names the songs there.
+#   make-sample.sh APP_DIR [RUNTIME_APP_DIR]
 set -euo pipefail
-app=${1:?usage: make-sample.sh APP_DIR}
+app=${1:?usage: make-sample.sh APP_DIR [RUNTIME_APP_DIR]}
+runtime=${2:-$app}
 task_file=$app/user/task.xtask.dll
 [ -e "$task_file" ] && exit 0
 
@@ -28,9 +31,9 @@ fi
 
 # Attribute values with XML's reserved characters escaped.
 x() { sed -e 's/&/\&amp;/g' -e 's/</\&lt;/g' -e 's/"/\&quot;/g' <<<"$1"; }
-high=$(x "$sample/chime-high.wav")
-low=$(x "$sample/chime-low.wav")
-bell=$(x "$sample/bell.wav")
+high=$(x "$runtime/user/sample/chime-high.wav")
+low=$(x "$runtime/user/sample/chime-low.wav")
+bell=$(x "$runtime/user/sample/bell.wav")
 
 # The task file: UTF-16LE with a byte-order mark, CR LF between lines, tabs
 # for nesting, no line break after the last line.
