@@ -61,12 +61,15 @@ void ScheduleClock::tick(const TaskList &tasks,
 
 void ScheduleClock::checkDueTasks(const TaskList &tasks) {
     const QTime now = m_clock.timeOfDay();
+    const int nowSecond = now.hour() * 3600 + now.minute() * 60 + now.second();
     for (const Task &task : tasks) {
         if (!task.Enabled)
             continue;
         if (m_players.isTaskPlaying(task.TaskID))
             continue;
-        if (isClockTimeNow(task.StartTime, now)) {
+        // isClockTimeNow, with the parsed start times remembered.
+        const int start = startSecond(task.StartTime);
+        if (start >= 0 && start == nowSecond) {
             m_players.playTask(task);
             return;
         }
@@ -94,6 +97,19 @@ int ScheduleClock::secondOfDay(const QString &clockText) {
     if (!parseTime(clockText, &t))
         return -1;
     return t.hour() * 3600 + t.minute() * 60 + t.second();
+}
+
+int ScheduleClock::startSecond(const QString &clockText) {
+    if (clockText.size() == 8)
+        return secondOfDay(clockText);
+    const auto found = m_parsedStartTimes.constFind(clockText);
+    if (found != m_parsedStartTimes.constEnd())
+        return *found;
+    if (m_parsedStartTimes.size() > 100000)
+        m_parsedStartTimes.clear();
+    const int second = secondOfDay(clockText);
+    m_parsedStartTimes.insert(clockText, second);
+    return second;
 }
 
 bool ScheduleClock::isClockTimeNow(const QString &clockText, const QTime &now) {
