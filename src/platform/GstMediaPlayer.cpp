@@ -25,6 +25,7 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
                                const QString &sinkDescription)
     : MediaPlayer(parent), m_mediaInfo(mediaInfo) {
     gst::ensureInitialised();
+    m_debug = qEnvironmentVariableIsSet("KOLVA_PLAYER_DEBUG");
     // Playlist ids stay unique across both players: the object's address
     // seeds the high bits.
     m_nextPlaylistId = (quint64(reinterpret_cast<quintptr>(this)) & 0xffffffffu) << 24 | 1;

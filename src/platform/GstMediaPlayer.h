@@ -41,6 +41,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QWaitCondition>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -163,12 +164,17 @@ private:
     double m_openFileDuration = 0; // seconds, of the file being opened
     bool m_passEnded = false;      // play() starts again from the first entry
     bool m_silentSink = false;
-    int m_quickEnds = 0; // consecutive plays that ended at once (spin guard)
+    bool m_hardReset = false;
+    bool m_debug = false; // KOLVA_PLAYER_DEBUG: trace hand-overs and errors  // the next reset goes
+                          // to NULL (after a fault)
+    int m_quickEnds = 0;  // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
 
     // Shared with the streaming threads.
     std::atomic<quint64> m_generation{1};
     QMutex m_planMutex;
+    QWaitCondition m_planReady;    // m_plan set or m_planPending cleared
+    bool m_planPending = false;    // the UI thread is working out m_plan
     std::optional<Play> m_plan;    // next gapless play, guarded
     std::deque<Play> m_handedOver; // URIs given in about-to-finish, not started
     quint64 m_planBase = 0;        // hand-overs counted when m_plan was made

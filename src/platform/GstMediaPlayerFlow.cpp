@@ -2,6 +2,7 @@
 // opening entries (preroll, clip seek, play), gapless hand-over in
 // about-to-finish, skipping faulty entries and the end of a pass.
 #include <QDateTime>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <cmath>
@@ -27,6 +28,8 @@ gint64 toClock(double seconds) {
 // A play shorter than this counts as "ended at once" for the spin guard.
 constexpr qint64 quickEndMs = 20;
 constexpr int maxQuickEnds = 50;
+// How long about-to-finish waits for the UI thread's plan.
+constexpr int maxPlanWaitMs = 1000;
 
 } // namespace
 
@@ -52,15 +55,25 @@ int GstMediaPlayer::busSyncHandler(GstMessage *message, void *data) {
     return GST_BUS_DROP;
 }
 
-// Streaming thread. Gapless: the next URI must be set before returning.
+// Streaming thread. Gapless: the next URI must be set before returning. With
+// short files this fires as soon as a stream starts, possibly before the UI
+// thread has worked out what comes next: then it waits for that (briefly;
+// the sink still has the whole stream to play meanwhile).
 void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
     auto *self = static_cast<GstMediaPlayer *>(data);
     QMutexLocker lock(&self->m_planMutex);
+    QDeadlineTimer deadline(maxPlanWaitMs);
+    while (!self->m_plan && self->m_planPending && !deadline.hasExpired())
+        self->m_planReady.wait(&self->m_planMutex, deadline);
     if (!self->m_plan)
         return; // nothing prepared: EOS follows and the UI thread goes on
     g_object_set(playbin, "uri", self->m_plan->uri.toUtf8().constData(), nullptr);
+    if (self->m_debug)
+        qInfo("kolva player %s: handed over entry %d play %d", qUtf8Printable(self->Tag),
+              self->m_plan->index, self->m_plan->playNo);
     self->m_handedOver.push_back(*self->m_plan);
     self->m_plan.reset();
+    self->m_planPending = true; // the UI thread plans the one after
     ++self->m_handOvers;
     lock.unlock();
     QMetaObject::invokeMethod(
@@ -94,11 +107,17 @@ void GstMediaPlayer::handleMessage(GstMessage *message, quint64 generation) {
 
 void GstMediaPlayer::onError(GstMessage *message) {
     GError *error = nullptr;
-    gst_message_parse_error(message, &error, nullptr);
-    const QString text = error ? QString::fromUtf8(error->message) : QString();
+    gchar *debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    GstObject *src = GST_MESSAGE_SRC(message);
+    const QString text = (error ? QString::fromUtf8(error->message) : QString()) +
+                         (m_debug ? QStringLiteral(" [%1: %2]")
+                                        .arg(QString::fromUtf8(src ? GST_OBJECT_NAME(src) : "?"),
+                                             QString::fromUtf8(debug ? debug : ""))
+                                  : QString());
     if (error)
         g_error_free(error);
-    GstObject *src = GST_MESSAGE_SRC(message);
+    g_free(debug);
     const bool fromSink = m_sink && src &&
                           (src == GST_OBJECT_CAST(m_sink) ||
                            gst_object_has_as_ancestor(src, GST_OBJECT_CAST(m_sink)));
@@ -227,6 +246,7 @@ void GstMediaPlayer::onEndOfStream() {
             pending = m_handedOver.front();
         m_plan.reset();
         m_handedOver.clear();
+        m_planPending = false;
     }
     if (pending) {
         // A URI was handed over but never started.
@@ -241,6 +261,9 @@ void GstMediaPlayer::onEndOfStream() {
         return;
     }
     const std::optional<Play> next = nextPlayAfter(m_current.index, m_currentPlayNo, false);
+    if (m_debug)
+        qInfo("kolva player %s: end of stream of entry %d, %s", qUtf8Printable(Tag),
+              m_current.index, next ? "reopening" : "end of pass");
     if (!next) {
         endOfPass();
         return;
@@ -254,12 +277,19 @@ void GstMediaPlayer::onEndOfStream() {
 
 void GstMediaPlayer::resetPipeline() {
     {
+        // Releases an about-to-finish waiting for a plan: READY below joins
+        // the streaming threads.
         QMutexLocker lock(&m_planMutex);
         m_plan.reset();
         m_handedOver.clear();
+        m_planPending = false;
+        m_planReady.wakeAll();
     }
+    // READY keeps the elements (quick); after an error some of them (a
+    // reused typefind/parser) stay broken, so then everything goes to NULL.
     if (m_playbin)
-        gst_element_set_state(m_playbin, GST_STATE_READY);
+        gst_element_set_state(m_playbin, m_hardReset ? GST_STATE_NULL : GST_STATE_READY);
+    m_hardReset = false;
     // After READY no streaming thread runs: whatever it posted before is
     // of the old generation and is dropped on arrival.
     m_generation.fetch_add(1);
@@ -308,8 +338,14 @@ void GstMediaPlayer::openPlay(int index, int playNo) {
     // Unclipped: straight to PLAYING (quickest first sound). Clipped: PAUSED
     // first, the clip seek comes once prerolled.
     const bool direct = m_wantPlaying && !isClipped(index) && m_pendingPosition < 0;
+    if (direct) {
+        QMutexLocker lock(&m_planMutex);
+        m_planPending = true;
+    }
     const GstStateChangeReturn r =
         gst_element_set_state(m_playbin, direct ? GST_STATE_PLAYING : GST_STATE_PAUSED);
+    if (direct)
+        updatePlan(); // while the pipeline starts; a short file needs it soon
     if (r == GST_STATE_CHANGE_FAILURE) {
         faultLater(index);
     } else if (r != GST_STATE_CHANGE_ASYNC) {
@@ -367,6 +403,7 @@ void GstMediaPlayer::entryOpened() {
 }
 
 void GstMediaPlayer::entryFaulty(int index) {
+    m_hardReset = true;
     // The whole entry goes, with its remaining repeats: a broken file
     // repeated endlessly must not keep the player busy.
     if (m_state != PlayStatePlaying && m_state != PlayStatePaused)
@@ -433,7 +470,7 @@ std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int
 }
 
 void GstMediaPlayer::updatePlan() {
-    if (m_phase != Phase::Running || !m_playlist)
+    if (!m_playlist)
         return;
     Play base;
     quint64 seen = 0;
@@ -442,20 +479,32 @@ void GstMediaPlayer::updatePlan() {
         if (m_plan)
             return;
         seen = m_handOvers;
-        if (m_handedOver.empty()) {
+        if (!m_handedOver.empty()) {
+            base = m_handedOver.back();
+        } else if (m_phase == Phase::Running) {
             base.index = m_current.index;
             base.playNo = m_currentPlayNo;
+        } else if (m_phase == Phase::Prerolling && !isClipped(m_openIndex) &&
+                   m_pendingPosition < 0) {
+            base.index = m_openIndex; // started straight in PLAYING
+            base.playNo = m_openPlayNo;
         } else {
-            base = m_handedOver.back();
+            return; // a clip: planned once its seek is done
         }
     }
     // Outside the lock: finding the next file may run the discoverer.
     const std::optional<Play> next = nextPlayAfter(base.index, base.playNo, true);
-    if (!next)
-        return;
     QMutexLocker lock(&m_planMutex);
-    if (m_handOvers == seen && !m_plan)
+    if (m_handOvers != seen)
+        return; // handed over meanwhile: that hand-over asked for a new plan
+    if (next && !m_plan) {
         m_plan = next;
+        if (m_debug)
+            qInfo("kolva player %s: planned entry %d play %d", qUtf8Printable(Tag), next->index,
+                  next->playNo);
+    }
+    m_planPending = false;
+    m_planReady.wakeAll();
 }
 
 } // namespace kolva

@@ -5,6 +5,7 @@
 #include <QThread>
 #include <algorithm>
 #include <cmath>
+#include <gst/base/gstbasesink.h>
 #include <gst/gst.h>
 
 namespace kolva::test {
@@ -18,12 +19,19 @@ QString captureSinkDescription() {
 
 namespace {
 
-void onHandoff(GstElement *, GstBuffer *buffer, GstPad *, gpointer data) {
+void onHandoff(GstElement *sink, GstBuffer *buffer, GstPad *, gpointer data) {
     GstMapInfo map;
     if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
         return;
+    qint64 runningUs = -1;
+    GST_OBJECT_LOCK(sink);
+    const guint64 rt = gst_segment_to_running_time(&GST_BASE_SINK(sink)->segment, GST_FORMAT_TIME,
+                                                   GST_BUFFER_PTS(buffer));
+    GST_OBJECT_UNLOCK(sink);
+    if (GST_CLOCK_TIME_IS_VALID(rt))
+        runningUs = qint64(rt / 1000);
     static_cast<Capture *>(data)->append(reinterpret_cast<const qint16 *>(map.data),
-                                         int(map.size / 2));
+                                         int(map.size / 2), runningUs);
     gst_buffer_unmap(buffer, &map);
 }
 
@@ -56,8 +64,9 @@ Capture::~Capture() {
     }
 }
 
-void Capture::append(const qint16 *samples, int count) {
+void Capture::append(const qint16 *samples, int count, qint64 runningTimeUs) {
     QMutexLocker lock(&m_mutex);
+    m_runningUs.append(runningTimeUs);
     const qsizetype old = m_samples.size();
     m_samples.resize(old + count);
     std::copy(samples, samples + count, m_samples.begin() + old);
@@ -91,6 +100,25 @@ void Capture::clear() {
     m_samples.clear();
     m_arrivalUs.clear();
     m_bufferSamples.clear();
+    m_runningUs.clear();
+}
+
+double Capture::longestRunningTimeGapMs() const {
+    QMutexLocker lock(&m_mutex);
+    double longest = 0;
+    for (int i = 1; i < m_runningUs.size(); ++i) {
+        if (m_runningUs[i] < 0 || m_runningUs[i - 1] < 0)
+            continue;
+        const double previousMs = 1000.0 * m_bufferSamples[i - 1] / captureRate;
+        const double gap = (m_runningUs[i] - m_runningUs[i - 1]) / 1000.0 - previousMs;
+        if (qEnvironmentVariableIsSet("KOLVA_GAP_DEBUG") && std::abs(gap) > 0.5)
+            qInfo("buffer %d: rt %lld prev %lld (+%.2f ms) gap %.2f", i, m_runningUs[i],
+                  m_runningUs[i - 1], previousMs, gap);
+        if (gap < -previousMs)
+            return 1e9; // started over
+        longest = std::max(longest, gap);
+    }
+    return longest;
 }
 
 double Capture::rms() const {

@@ -42,6 +42,10 @@ public:
     // Longest wall-clock pause between consecutive buffers, minus the
     // previous buffer's own length (ms): a gap in the sound.
     double longestGapMs() const;
+    // The same from the buffers' pipeline running times, immune to
+    // scheduling delays; a running time that starts over (a reopened
+    // pipeline rather than a hand-over) counts as an endless gap.
+    double longestRunningTimeGapMs() const;
     void clear();
 
     // Tone segments by pitch over 5 ms windows; a run shorter than
@@ -52,13 +56,14 @@ public:
     double rms() const;
 
     // Called on the streaming thread.
-    void append(const qint16 *samples, int count);
+    void append(const qint16 *samples, int count, qint64 runningTimeUs);
 
 private:
     mutable QMutex m_mutex;
     QVector<qint16> m_samples;
     QVector<qint64> m_arrivalUs;  // per buffer
     QVector<int> m_bufferSamples; // per buffer
+    QVector<qint64> m_runningUs;  // per buffer, -1 unknown
     QElapsedTimer m_clock;
     void *m_sink = nullptr;
     unsigned long m_handler = 0;

@@ -1,0 +1,185 @@
+// The schedule driving the real GStreamer players, heard through capturing
+// sinks: an insert that pauses and resumes the main task, region passes, and
+// the power-off command at the natural end only.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/Clock.h"
+#include "app/MainController.h"
+#include "fakes/MediaGen.h"
+#include "model/TaskFile.h"
+#include "platform/GstMediaPlayer.h"
+#include "platform/LogindPowerOff.h"
+#include "platform/PlayerHarness.h"
+#include "playback/PlayerControl.h"
+
+using namespace kolva;
+using namespace kolva::test;
+
+namespace {
+
+const QList<double> pitches{400, 800, 1200, 1600};
+
+// Real elapsed time; the time of day starts where the test says.
+class RunningClock final : public Clock {
+public:
+    explicit RunningClock(QTime start) : m_start(start) { m_timer.start(); }
+    int64_t tickMs() const override { return m_timer.elapsed() + 1; }
+    QTime timeOfDay() const override { return m_start.addMSecs(int(m_timer.elapsed())); }
+
+private:
+    QTime m_start;
+    QElapsedTimer m_timer;
+};
+
+QList<Segment> heard(const Capture &capture) {
+    QList<Segment> out;
+    for (const Segment &s : capture.segments(pitches)) {
+        if (s.frequency > 0)
+            out << s;
+    }
+    return out;
+}
+
+QString describe(const QList<Segment> &segments) {
+    QStringList parts;
+    for (const Segment &s : segments)
+        parts << QStringLiteral("%1Hz:%2s").arg(s.frequency).arg(s.seconds, 0, 'f', 3);
+    return parts.join(' ');
+}
+
+Task oneRegionTask(const QString &title, const QString &file, int regionRepeat = 0) {
+    Task t = newTask();
+    t.Title = title;
+    t.StartTime = QStringLiteral("23:59:59");
+    Region r = newRegion();
+    r.Repeat = regionRepeat;
+    Song s;
+    s.SongFile = file;
+    r.Songs.append(s);
+    t.Regions.append(r);
+    return t;
+}
+
+class SchedulingOnRealPlayer : public ::testing::Test {
+protected:
+    static MediaGen &gen() {
+        static MediaGen g;
+        return g;
+    }
+    QString media(const QString &name, const QList<Tone> &tones) {
+        const QString path = gen().make(name, tones);
+        EXPECT_FALSE(path.isEmpty());
+        return path;
+    }
+    // The window's start-up with these tasks; the schedule is on.
+    void startUp(const TaskList &tasks) {
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("user")));
+        ASSERT_TRUE(saveTasks(paths.taskFile(), tasks));
+        controller.initPlayers();
+        controller.loadTaskList();
+        controller.startTimers();
+        controller.startScheduleAtStartUp();
+    }
+
+    QTemporaryDir dir;
+    AppPaths paths{dir.path()};
+    RunningClock clock{QTime(10, 0, 0)};
+    LogindPowerOff powerOff;
+    MediaInfoCache cache;
+    GstMediaPlayer mainPlayer{cache, nullptr, captureSinkDescription()};
+    GstMediaPlayer insertPlayer{cache, nullptr, captureSinkDescription()};
+    MainController controller{paths, clock, powerOff, mainPlayer, insertPlayer, nullptr};
+};
+
+TEST_F(SchedulingOnRealPlayer, InsertPausesMainWhichResumesWhereItStoppedAndPlaysToItsEnd) {
+    const QString mainFile = media("sched-main400-800", {{400, 0.6}, {800, 0.6}});
+    const QString insertFile = media("sched-ins1600", {{1600, 0.3}});
+    Capture mainCapture(mainPlayer);
+    Capture insertCapture(insertPlayer);
+    startUp({oneRegionTask("main", mainFile), oneRegionTask("insert", insertFile)});
+
+    controller.playTaskById(0);
+    ASSERT_TRUE(waitUntil([&] { return mainCapture.seconds() > 0.3; }));
+    controller.playTaskById(1);
+    ASSERT_TRUE(waitUntil([&] { return mainPlayer.playState() == PlayStatePaused; }));
+    const double pausedAt = mainPlayer.currentPosition();
+    const double heardAtPause = mainCapture.seconds();
+
+    // The insert plays out, then the main task comes back by itself.
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[1] == 0; }, 8000));
+    ASSERT_TRUE(waitUntil([&] { return mainPlayer.playState() == PlayStatePlaying; }, 2000));
+    EXPECT_NEAR(mainPlayer.currentPosition(), pausedAt, 0.1);
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+
+    // Main sounded its file once: nothing repeated from the start, nothing
+    // skipped; the insert sounded while main was silent.
+    const QList<Segment> m = heard(mainCapture);
+    ASSERT_EQ(m.size(), 2) << describe(m).toStdString();
+    EXPECT_EQ(m[0].frequency, 400);
+    EXPECT_NEAR(m[0].seconds, 0.6, 0.1);
+    EXPECT_EQ(m[1].frequency, 800);
+    EXPECT_NEAR(m[1].seconds, 0.6, 0.1);
+    EXPECT_NEAR(heardAtPause, pausedAt, 0.1);
+    const QList<Segment> i = heard(insertCapture);
+    ASSERT_EQ(i.size(), 1) << describe(i).toStdString();
+    EXPECT_NEAR(i[0].seconds, 0.3, 0.05);
+}
+
+TEST_F(SchedulingOnRealPlayer, DueRegionPlaysItsPassesAndTheTaskEnds) {
+    const QString tone = media("sched-pass1200", {{1200, 0.25}});
+    Capture capture(mainPlayer);
+    Task t = oneRegionTask("passes", tone, 3);
+    t.StartTime = QStringLiteral("10:00:01"); // due by the schedule clock
+    startUp({t});
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 1; }, 4000));
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+    runFor(300);
+    EXPECT_EQ(controller.players().PlayingTasks[0].Regions[0].PassCount, 3);
+    EXPECT_NEAR(capture.seconds(), 0.75, 0.1);
+    const QList<Segment> h = heard(capture);
+    double total = 0;
+    for (const Segment &s : h) {
+        EXPECT_EQ(s.frequency, 1200);
+        total += s.seconds;
+    }
+    EXPECT_NEAR(total, 0.75, 0.1) << describe(h).toStdString();
+}
+
+TEST_F(SchedulingOnRealPlayer, PowerOffCommandRunsOnceAtTheNaturalEndOnly) {
+    const QString log = dir.filePath("power-off.log");
+    const QByteArray previous = qgetenv("KOLVA_POWER_OFF_CMD");
+    qputenv("KOLVA_POWER_OFF_CMD", QByteArray("echo off >> '") + log.toLocal8Bit() + "'");
+    const auto lines = [&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().count('\n') : 0;
+    };
+
+    const QString shortTone = media("sched-off400", {{400, 0.3}});
+    const QString longTone = media("sched-long800", {{800, 1.8}});
+    Task natural = oneRegionTask("natural", shortTone);
+    natural.PowerOff = true;
+    Task limited = oneRegionTask("limited", longTone);
+    limited.PowerOff = true;
+    limited.StopTime = QStringLiteral("09:00:00"); // already past: the next tick ends it
+    startUp({natural, limited});
+
+    controller.playTaskById(0);
+    ASSERT_TRUE(waitUntil([&] { return lines() == 1; }, 8000));
+    EXPECT_EQ(controller.players().PlayerBusy[0], 0);
+
+    controller.playTaskById(1);
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 1; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 3000));
+    EXPECT_EQ(mainPlayer.playState(), PlayStateStopped);
+    runFor(2200); // past where the song would have ended
+    EXPECT_EQ(lines(), 1);
+    EXPECT_EQ(controller.players().PlayerBusy[0], 0);
+    qputenv("KOLVA_POWER_OFF_CMD", previous);
+}
+
+} // namespace
