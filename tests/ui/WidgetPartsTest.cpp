@@ -158,6 +158,11 @@ TEST(StatusStrip, RunningImageIsAnimatedAtFiveSixAndTwentyWide) {
     EXPECT_EQ(strip.pictureGeometry().topLeft(), QPoint(5, 6));
     EXPECT_EQ(strip.pictureGeometry().width(), 20);
     EXPECT_TRUE(strip.pictureAnimating());
+    // No frames while nobody can see them (the window in the tray).
+    strip.hide();
+    EXPECT_FALSE(strip.pictureAnimating());
+    strip.show();
+    EXPECT_TRUE(strip.pictureAnimating());
 
     // Off again: the picture goes.
     strip.writeHtmlPage("<span style='font-size:10pt;'></span>");

@@ -1,7 +1,6 @@
 #include "ui/main/Application.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include "app/AutoRun.h"
 #include "app/Clock.h"
@@ -43,13 +42,10 @@ Application::Application(QApplication &app, const AppPaths &paths)
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&m_graph->window, &MainWindow::unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    // Decoders are loaded once the schedule runs, so that neither the window
-    // nor the schedule waits for them and the first task starts promptly.
-    QObject::connect(&m_graph->window, &MainWindow::startUpFinished, &m_graph->window, [this] {
-        QTimer::singleShot(0, &m_graph->window, [this] {
-            m_graph->mainPlayer.warmUp(); // decoders are shared by both players
-        });
-    });
+    // The players' decoders are not warmed up here: loading every decoder
+    // would double the resident memory of a program that idles all day for
+    // the few formats its list uses; the first play of a format loads its own
+    // decoder instead (well under a second, once).
 }
 
 Application::~Application() = default;

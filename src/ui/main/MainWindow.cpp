@@ -74,18 +74,31 @@ QLabel *MainWindow::label(const QString &objectName) const {
     return findChild<QLabel *>(objectName);
 }
 
+namespace {
+
+// The display refreshes several times a second with mostly the same texts;
+// an unchanged label is left alone so that it is not laid out and repainted.
+void setText(QLabel *label, const QString &text) {
+    if (label->text() != text)
+        label->setText(text);
+}
+
+} // namespace
+
 void MainWindow::refreshDisplay() {
     const PlaybackDisplay &d = m_controller.display();
-    m_lblPlayTime->setText(d.playTime);
-    m_lblTotalTime->setText(d.totalTime);
-    m_lblTask->setText(d.taskTitle);
-    m_lblRegion->setText(d.regionTitle);
-    m_lblTimeing->setText(d.timeing);
-    m_lblSongTitle->setText(d.songTitle);
-    m_lblSongFile->setText(d.songFile);
-    m_lblSongFile->setToolTip(d.songFile);
-    m_lblEngine->setText(d.engine);
-    m_lblTime->setText(d.clock);
+    setText(m_lblPlayTime, d.playTime);
+    setText(m_lblTotalTime, d.totalTime);
+    setText(m_lblTask, d.taskTitle);
+    setText(m_lblRegion, d.regionTitle);
+    setText(m_lblTimeing, d.timeing);
+    setText(m_lblSongTitle, d.songTitle);
+    if (m_lblSongFile->text() != d.songFile) {
+        m_lblSongFile->setText(d.songFile);
+        m_lblSongFile->setToolTip(d.songFile);
+    }
+    setText(m_lblEngine, d.engine);
+    setText(m_lblTime, d.clock);
     if (m_pgPlay->minimumF() != d.progressMin || m_pgPlay->maximumF() != d.progressMax)
         m_pgPlay->setRangeF(d.progressMin, d.progressMax);
     m_pgPlay->setValueF(d.progressValue);

@@ -127,6 +127,7 @@ QWidget *MainWindow::buildPlaybackPane() {
     m_lblSongFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto *titles = new QHBoxLayout();
+    titles->setSpacing(14);
     titles->addWidget(m_lblTask);
     titles->addWidget(m_lblRegion);
     titles->addStretch(1);

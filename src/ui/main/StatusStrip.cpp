@@ -136,6 +136,8 @@ void StatusStrip::render() {
             m_picture->setMovie(m_movie);
             m_picture->setGeometry(QRect(m_origin, QSize(m_pictureWidth, height)));
             m_movie->start();
+            if (!isVisible())
+                m_movie->setPaused(true);
         } else {
             // Like a browser: a broken-image mark in the picture's place.
             delete movie;
@@ -145,6 +147,20 @@ void StatusStrip::render() {
         m_picture->show();
     }
     update();
+}
+
+// The animation runs only while it can be seen: a window in the tray spends
+// no time on frames nobody sees.
+void StatusStrip::showEvent(QShowEvent *event) {
+    QFrame::showEvent(event);
+    if (m_movie)
+        m_movie->setPaused(false);
+}
+
+void StatusStrip::hideEvent(QHideEvent *event) {
+    QFrame::hideEvent(event);
+    if (m_movie)
+        m_movie->setPaused(true);
 }
 
 void StatusStrip::paintEvent(QPaintEvent *) {
