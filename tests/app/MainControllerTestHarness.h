@@ -18,6 +18,12 @@
 namespace kolva::test {
 
 struct SongSpec {
+    SongSpec(const char *file, int repeat = 0, const QString &start = QString(),
+             const QString &duration = QString())
+        : file(QString::fromUtf8(file)), repeat(repeat), start(start), duration(duration) {}
+    SongSpec(const QString &file, int repeat = 0, const QString &start = QString(),
+             const QString &duration = QString())
+        : file(file), repeat(repeat), start(start), duration(duration) {}
     QString file;
     int repeat = 0;
     QString start;

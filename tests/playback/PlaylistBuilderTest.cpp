@@ -215,7 +215,7 @@ TEST(PlaylistBuilder, SortOneRegionWritesItsSongsInTheDrawnOrder) {
     s.players.setRandomSeed(3);
     QVector<SongSpec> songs;
     for (int i = 0; i < 8; ++i)
-        songs.append({QStringLiteral("/m/%1.mp3").arg(i)});
+        songs.append(SongSpec(QStringLiteral("/m/%1.mp3").arg(i)));
     Region r = makeRegion("r", songs);
     r.Sort = 1;
     s.players.PlayingTasks[0] = withIds(makeTask("t", "08:00:00", {r}), 0);
