@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QToolButton>
@@ -64,6 +65,17 @@ MainWindow::~MainWindow() {
 
 QToolButton *MainWindow::picDingShi(int index) const {
     return index == 0 || index == 1 ? m_picDingShi[index] : nullptr;
+}
+
+void MainWindow::setTaskDetailsView(QWidget *view) {
+    if (m_detailsPlaceholder) {
+        m_detailsPlaceholder->hide();
+        m_detailsPlaceholder->deleteLater();
+        m_detailsPlaceholder = nullptr;
+    }
+    view->setParent(m_detailsHost);
+    m_detailsHost->layout()->addWidget(view);
+    view->show();
 }
 
 int MainWindow::picDingShiShown() const {
@@ -134,8 +146,10 @@ void MainWindow::fillTaskList() {
 }
 
 void MainWindow::showError(const QString &message) {
-    // Never modal: the schedule goes on while the user reads it.
-    m_lblError->setText(message);
+    // Never modal: the schedule goes on while the user reads it. The time
+    // tells a fresh error from an old one.
+    const QString when = m_controller.display().clock;
+    m_lblError->setText(when.isEmpty() ? message : when + QLatin1Char(' ') + message);
     m_lblError->show();
     if (m_tray.isAvailable() && m_tray.isAdded())
         m_tray.showMessage(QStringLiteral(KOLVA_TITLE), message);

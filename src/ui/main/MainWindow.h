@@ -48,7 +48,8 @@ public:
 
     void setTaskEditorOpener(TaskEditorOpener opener) { m_openTaskEditor = std::move(opener); }
     void setTaskDetailsShower(TaskDetailsShower shower) { m_showTaskDetails = std::move(shower); }
-    // The place of the detail view in the window; the view is put into it.
+    // Puts the detail view (showTask1) into its place in the window.
+    void setTaskDetailsView(QWidget *view);
     QWidget *taskDetailsHost() const { return m_detailsHost; }
 
     // The web page Command2 opens.
@@ -137,6 +138,7 @@ private:
     TaskListView *m_taskList = nullptr;
     QPushButton *m_cmdTaskList = nullptr;
     QWidget *m_detailsHost = nullptr;
+    QLabel *m_detailsPlaceholder = nullptr;
     QLabel *m_lblSongTitle = nullptr;
     QLabel *m_lblSongFile = nullptr;
     QLabel *m_lblPlayTime = nullptr;

@@ -48,11 +48,20 @@ void MainWindow::buildWidgets() {
     auto *top = new QHBoxLayout();
     top->setSpacing(8);
     top->addWidget(buildListPane(), 0);
-    m_detailsHost = new QFrame(central);
+    auto *detailsFrame = new QFrame(central);
+    detailsFrame->setFrameShape(QFrame::StyledPanel);
+    m_detailsHost = detailsFrame;
     m_detailsHost->setObjectName(QStringLiteral("Picture2"));
-    static_cast<QFrame *>(m_detailsHost)->setFrameShape(QFrame::StyledPanel);
     auto *detailsLayout = new QVBoxLayout(m_detailsHost);
     detailsLayout->setContentsMargins(0, 0, 0, 0);
+    // Shown until a detail view takes the place.
+    m_detailsPlaceholder =
+        new QLabel(QStringLiteral("点击左侧列表中的任务，在这里查看它的区间和歌曲"), m_detailsHost);
+    m_detailsPlaceholder->setObjectName(QStringLiteral("lblDetailsHint"));
+    m_detailsPlaceholder->setAlignment(Qt::AlignCenter);
+    m_detailsPlaceholder->setWordWrap(true);
+    m_detailsPlaceholder->setEnabled(false);
+    detailsLayout->addWidget(m_detailsPlaceholder);
     m_detailsHost->setMinimumWidth(300);
     top->addWidget(m_detailsHost, 1);
     outer->addLayout(top, 1);
