@@ -3,8 +3,10 @@
 // GstMediaPlayerFlow.cpp.
 #include "platform/GstMediaPlayer.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QTemporaryFile>
 #include <QtGlobal>
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
@@ -226,6 +228,21 @@ void GstMediaPlayer::warmUp() {
     const QStringList missing = gst::warmUpDecoders();
     if (!missing.isEmpty())
         qInfo("kolva player: not installed: %s", qUtf8Printable(missing.join(QLatin1Char(' '))));
+    if (!m_playbin || m_phase != Phase::Idle)
+        return;
+    // One preroll of a tiny silent WAV through this player's own playbin
+    // builds its decoder lists and opens the sink, which the first real
+    // play would otherwise pay for (~60 ms).
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/kolva-warmup-XXXXXX.wav"));
+    if (!file.open())
+        return;
+    file.write(gst::silentWav(0.05));
+    file.flush();
+    const QString uri = gst::fileUri(file.fileName());
+    g_object_set(m_playbin, "uri", uri.toUtf8().constData(), nullptr);
+    gst_element_set_state(m_playbin, GST_STATE_PAUSED);
+    gst_element_get_state(m_playbin, nullptr, nullptr, 2 * GST_SECOND);
+    resetPipeline(); // READY; what it posted is of an old generation now
 }
 
 GstElement *GstMediaPlayer::sinkElement(const char *name) const {

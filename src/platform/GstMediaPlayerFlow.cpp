@@ -65,6 +65,9 @@ void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
     QDeadlineTimer deadline(maxPlanWaitMs);
     while (!self->m_plan && self->m_planPending && !deadline.hasExpired())
         self->m_planReady.wait(&self->m_planMutex, deadline);
+    if (self->m_debug)
+        qInfo("kolva player %s: about to finish, %s", qUtf8Printable(self->Tag),
+              self->m_plan ? "next is ready" : "nothing ready");
     if (!self->m_plan)
         return; // nothing prepared: EOS follows and the UI thread goes on
     g_object_set(playbin, "uri", self->m_plan->uri.toUtf8().constData(), nullptr);

@@ -110,6 +110,34 @@ GstElement *makeAudioSink(const QString &description, QString *warning) {
     return makeSilentSink();
 }
 
+QByteArray silentWav(double seconds) {
+    const quint32 rate = 44100;
+    const quint32 dataBytes = quint32(seconds * rate) * 2;
+    QByteArray out;
+    auto put32 = [&out](quint32 v) {
+        for (int i = 0; i < 4; ++i)
+            out.append(char((v >> (8 * i)) & 0xff));
+    };
+    auto put16 = [&out](quint16 v) {
+        out.append(char(v & 0xff));
+        out.append(char(v >> 8));
+    };
+    out.append("RIFF");
+    put32(36 + dataBytes);
+    out.append("WAVEfmt ");
+    put32(16);
+    put16(1); // PCM
+    put16(1); // mono
+    put32(rate);
+    put32(rate * 2);
+    put16(2);
+    put16(16);
+    out.append("data");
+    put32(dataBytes);
+    out.append(QByteArray(int(dataBytes), '\0'));
+    return out;
+}
+
 QStringList warmUpDecoders() {
     ensureInitialised();
     // Plugins a playbin may load on its first file: typefinding, demuxers,

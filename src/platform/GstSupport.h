@@ -4,6 +4,7 @@
 // function may be called any number of times (GStreamer keeps its own
 // process-wide registry; nothing here holds state).
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -33,6 +34,9 @@ GstElement *makeAudioSink(const QString &description, QString *warning);
 
 // The real-time silent sink used when no output works.
 GstElement *makeSilentSink();
+
+// A mono 16-bit 44.1 kHz WAV file's bytes holding this much silence.
+QByteArray silentWav(double seconds);
 
 // Loads the plugins and decoders a first play would otherwise load (libav
 // costs ~150 ms on first use). Returns the names that could not be made.

@@ -9,12 +9,16 @@
 // the player:
 //
 //   setCurrentPlaylist(p)   any playback of the previous playlist stops without
-//                           a StatusChange; playState() becomes Stopped (1),
+//                           a StatusChange (events of it not yet delivered are
+//                           dropped); playState() becomes Stopped (1),
 //                           currentMedia() becomes p's first item, then
 //                           OpenStateChange(PlaylistChanged = 7).
-//   play() when stopped     OpenStateChange(MediaOpen = 13) once the first entry
-//                           is open (duration known), then StatusChange with
-//                           playState() Playing (3).
+//   play() when stopped     playState() is Playing (3) at once; the entry of
+//                           currentMedia() (the first one after an end of pass)
+//                           starts: OpenStateChange(MediaOpen = 13) once it is
+//                           open (duration known), then StatusChange with
+//                           Playing. A pause() before that open turns this
+//                           StatusChange into the Paused one.
 //   play() when paused      StatusChange with Playing; position kept.
 //   next entry / repeat     (gapless) currentMedia() becomes the next item and
 //                           OpenStateChange(MediaOpen) follows. No StatusChange:
