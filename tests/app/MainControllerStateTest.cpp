@@ -118,5 +118,36 @@ TEST(MainControllerState, FailuresAreReportedAndTheScheduleRunsOn) {
     EXPECT_EQ(rig.insertPlayer.playState(), PlayStatePlaying);
 }
 
+TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
+    ControllerRig rig;
+    rig.mainPlayer.setMediaDuration("/m/a.mp3", 600);
+    Task cut = makeTask(
+        "cut", "08:00:10",
+        {makeRegion("r0", {{"/m/a.mp3"}}, 0, "00:00:05"), makeRegion("r1", {{"/m/a.mp3"}})});
+    // Due in the same tick; it has nothing to play, only its power-off to ask.
+    Task due = makeTask("due", "08:00:16");
+    due.PowerOff = true;
+    rig.startUp({cut, due});
+    // Started by the tick at 10.8 s; its region is cut by the tick at 16.2 s,
+    // the same tick in which "due" falls due.
+    rig.runUntil(QTime(8, 0, 15, 500));
+    ASSERT_EQ(rig.players().PlayingTasks[0].Title, "cut");
+    ASSERT_TRUE(QFile::remove(rig.paths.playlistFile()));
+    ASSERT_TRUE(QDir(rig.dir.path()).mkdir("template.asx.dll"));
+    rig.runUntil(QTime(8, 0, 16, 300));
+    ASSERT_EQ(rig.errors.size(), 1);     // the next region's playlist
+    EXPECT_EQ(rig.powerOff.requests, 1); // the due task still ran
+    ASSERT_TRUE(QDir(rig.dir.path()).rmdir("template.asx.dll"));
+    EXPECT_EQ(rig.busy(0), 0);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
+
+    // With the file writable again the schedule goes on as before.
+    rig.writeTasks({makeTask("later", "08:00:20", {makeRegion("r", {{"/m/b.mp3"}})})});
+    rig.controller.reloadTasks();
+    rig.runUntil(QTime(8, 0, 22));
+    EXPECT_EQ(rig.players().PlayingTasks[0].Title, "later");
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+}
+
 } // namespace
 } // namespace kolva::test
