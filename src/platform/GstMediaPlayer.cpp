@@ -72,6 +72,8 @@ GstMediaPlayer::~GstMediaPlayer() {
             QMutexLocker lock(&m_planMutex);
             m_plan.reset();
             m_handedOver.clear();
+            m_planPending = false;
+            m_planReady.wakeAll(); // an about-to-finish may be waiting
         }
         // NULL joins every streaming thread: no handler runs after this.
         gst_element_set_state(m_playbin, GST_STATE_NULL);

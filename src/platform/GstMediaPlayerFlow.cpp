@@ -181,8 +181,16 @@ void GstMediaPlayer::faultLater(int index) {
 
 void GstMediaPlayer::onAsyncDone() {
     if (m_phase == Phase::Prerolling) {
+        bool handedOver = false;
+        {
+            QMutexLocker lock(&m_planMutex);
+            handedOver = !m_handedOver.empty();
+        }
+        // Once the next file has been handed over (a short entry), playbin
+        // may answer for that one: then the discoverer's length counts.
         gint64 duration = -1;
-        if (gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) && duration >= 0)
+        if (!handedOver && gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) &&
+            duration >= 0)
             m_openFileDuration = double(duration) / double(GST_SECOND);
         else
             m_openFileDuration = m_mediaInfo.duration(m_playlist->entries[m_openIndex].ref);

@@ -226,6 +226,47 @@ TEST_F(GstPlayerTest, SeekEndlessRepeatAndStop) {
     EXPECT_GE(heardTones[2].seconds, 0.55); // four plays and more, gapless
 }
 
+TEST_F(GstPlayerTest, NewPlaylistStopsSilentlyAndPauseWhileOpeningIsReportedAfterTheOpen) {
+    const QString low = media("long400", {{400, 1.2}});
+    const QString b = media("b800", {{800, 0.2}});
+    GstMediaPlayer player(cache, nullptr, captureSinkDescription());
+    Capture capture(player);
+    EventLog log(player);
+    player.setCurrentPlaylist(load(player, {{low}}));
+    player.play();
+    ASSERT_TRUE(waitUntil([&] { return capture.seconds() > 0.2; }));
+    player.pause();
+    player.play();
+    player.stop();
+    player.play();
+    // Whatever is still undelivered belongs to the old playlist: dropped.
+    const PlaylistPtr next = load(player, {{b}});
+    player.setCurrentPlaylist(next);
+    EXPECT_EQ(player.playState(), PlayStateStopped);
+    const double heard = capture.seconds();
+    runFor(300);
+    EXPECT_LT(capture.seconds() - heard, 0.01) << "the old playlist must fall silent";
+    EXPECT_EQ(log.describe().toStdString(), "open(7)@0 open(13)@0 status(3)@0 open(7)@0");
+    EXPECT_TRUE(player.currentMedia().isIdentical(next->item(0)));
+
+    // Paused before the entry is open: the open, then Paused; nothing heard.
+    log.events.clear();
+    capture.clear();
+    player.play();
+    player.pause();
+    EXPECT_EQ(player.playState(), PlayStatePaused);
+    ASSERT_TRUE(waitUntil([&] { return log.events.size() >= 2; }));
+    runFor(200);
+    EXPECT_EQ(log.describe().toStdString(), "open(13)@0 status(2)@0");
+    EXPECT_LT(capture.seconds(), 0.03);
+    player.play();
+    ASSERT_TRUE(waitUntil([&] { return ended(log); }));
+    EXPECT_EQ(log.describe().toStdString(), "open(13)@0 status(2)@0 status(3)@0 status(8)@0");
+    const QList<Segment> heardTones = tones(capture);
+    ASSERT_EQ(heardTones.size(), 1) << describe(heardTones).toStdString();
+    EXPECT_NEAR(heardTones[0].seconds, 0.2, 0.02);
+}
+
 TEST_F(GstPlayerTest, FaultyEntriesAreSkippedAndStillEndThePass) {
     const QString a = media("a400", {{400, 0.3}});
     const QString b = media("b800", {{800, 0.2}});
