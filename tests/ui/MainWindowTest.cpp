@@ -300,7 +300,11 @@ TEST(MainWindow, TrayMenuMinimiseRestoreAndClose) {
     actions[2]->trigger();
     EXPECT_TRUE(win.isVisible());
 
-    // "关闭(&C)" unloads: timers off, tray icon removed, the program ends.
+    // "关闭(&C)" from the tray while hidden unloads: timers off, tray icon
+    // removed, the program ends.
+    win.setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(win.isVisible());
     bool unloaded = false;
     QObject::connect(&win, &MainWindow::unloaded, [&] { unloaded = true; });
     actions[4]->trigger();
