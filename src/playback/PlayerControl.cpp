@@ -128,10 +128,23 @@ bool PlayerControl::takePassEnd(int index, const Playlist &playlist) {
     return true;
 }
 
+void PlayerControl::noteEntryOpened(int index) {
+    if (index == MainPlayer || index == InsertPlayer)
+        m_pass[index].opened = true;
+}
+
 void PlayerControl::onPlaylistEnded(int index, const Playlist &playlist) {
     // The name is "KOLVA" TaskID "-" RegionID; the region id is the last piece
     // (the ad-hoc song task has TaskID -1, which adds a "-" of its own).
     const int32_t regionId = readNumber(playlist.name.section(QLatin1Char('-'), -1));
+    const Pass &pass = m_pass[index];
+    if (pass.playlist && pass.playlist->id == playlist.id && !pass.opened) {
+        const int pos = findRegionIndex(PlayingTasks[index], regionId);
+        if (pos >= 0) {
+            regionFinished(index, pos);
+            return;
+        }
+    }
     nextRegion(index, regionId);
 }
 

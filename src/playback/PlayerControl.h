@@ -92,6 +92,12 @@ public:
     // has not been taken yet. Stops caused by limits or by the user, events
     // of an older pass and repeated end events are refused.
     bool takePassEnd(int index, const Playlist &playlist);
+    // An entry of the player's current pass has opened (MediaOpen).
+    void noteEntryOpened(int index);
+    // The pass has played out: the next pass, region or the task's end. A
+    // pass in which no entry could be opened (every file missing or broken)
+    // is not repeated, as an empty region is not: otherwise an endless region
+    // of missing files would rewrite its playlist without pause.
     void onPlaylistEnded(int index, const Playlist &playlist);
 
     bool isPlayableFile(const QString &filePath);
@@ -124,6 +130,7 @@ private:
         PlaylistPtr playlist; // the playlist this pass handed to the player
         bool started = false; // play() issued for it
         bool ended = false;   // its end has been taken
+        bool opened = false;  // an entry of it opened (MediaOpen)
     };
 
     void playRegionAt(int index, int pos);

@@ -167,7 +167,7 @@ void PlayerControl::playRegionAt(int index, int pos) {
     PlaylistPtr playlist =
         player->newPlaylist(playlistName(task.TaskID, region.RegionID), m_paths.playlistFile());
     player->setCurrentPlaylist(playlist);
-    m_pass[index] = Pass{playlist, false, false};
+    m_pass[index] = Pass{playlist, false, false, false};
 
     // The main task waiting under an insert (its pass ended while the insert
     // took over) gets its next playlist now but starts only when it resumes.

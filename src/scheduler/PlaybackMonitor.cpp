@@ -77,6 +77,8 @@ void PlaybackMonitor::wmp_OpenStateChange(int index, int newState) {
         m_display.regionTitle = region.Title;
         changed();
     } else if (newState == OpenStateMediaOpen || newState == OpenStateResumed) {
+        if (newState == OpenStateMediaOpen)
+            m_players.noteEntryOpened(index);
         const Media media = player->currentMedia();
         m_display.progressMin = 0;
         m_display.progressMax = media.duration;

@@ -236,6 +236,23 @@ TEST(MainControllerSchedule, RegionRepeatRebuildsThePlaylistEachPass) {
     EXPECT_NEAR(rig.players().PlayingTasks[Main].Regions[0].EarlierPassesMs, 80000, 500);
 }
 
+TEST(MainControllerSchedule, EndlessRegionOfMissingFilesIsPassedOverOnce) {
+    ControllerRig rig;
+    rig.mainPlayer.setMediaDuration("/m/gone1.mp3", 0);
+    rig.mainPlayer.setMediaDuration("/m/gone2.mp3", 0);
+    rig.mainPlayer.setMediaDuration("/m/ok.mp3", 30);
+    Region gone = makeRegion("gone", {{"/m/gone1.mp3"}, {"/m/gone2.mp3", -1}}, -1);
+    rig.startUp({makeTask("t", "08:00:10", {gone, song("/m/ok.mp3")})});
+    rig.runUntil(QTime(8, 0, 20));
+    EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-0"), 1);
+    EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 1);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.currentMedia().sourceURL, "/m/ok.mp3");
+    // The region that plays goes on to the end of the task.
+    rig.runUntil(QTime(8, 1, 0));
+    EXPECT_EQ(rig.busy(Main), 0);
+}
+
 TEST(MainControllerSchedule, PowerOffOnlyAtTheNaturalEnd) {
     ControllerRig rig;
     rig.mainPlayer.setMediaDuration("/m/a.mp3", 30);
