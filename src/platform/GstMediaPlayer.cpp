@@ -21,6 +21,9 @@ namespace {
 // volume property does nothing without SOFT_VOLUME on most sinks).
 constexpr int playFlagAudio = 0x00000002;
 constexpr int playFlagSoftVolume = 0x00000010;
+// A local file opens in milliseconds; one that has not after this long is
+// treated as broken.
+constexpr int openTimeoutMs = 10000;
 } // namespace
 
 GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
@@ -28,6 +31,9 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
     : MediaPlayer(parent), m_mediaInfo(mediaInfo) {
     gst::ensureInitialised();
     m_debug = qEnvironmentVariableIsSet("KOLVA_PLAYER_DEBUG");
+    m_openWatchdog.setSingleShot(true);
+    m_openWatchdog.setInterval(openTimeoutMs);
+    connect(&m_openWatchdog, &QTimer::timeout, this, &GstMediaPlayer::onOpenTimeout);
     // Playlist ids stay unique across both players: the object's address
     // seeds the high bits.
     m_nextPlaylistId = (quint64(reinterpret_cast<quintptr>(this)) & 0xffffffffu) << 24 | 1;

@@ -41,6 +41,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QTimer>
 #include <QWaitCondition>
 #include <atomic>
 #include <deque>
@@ -122,6 +123,7 @@ private:
     void onEndOfStream();
     void fallBackToSilentSink();
     void faultLater(int index);
+    void onOpenTimeout();
 
     // Opening and moving through the playlist (UI thread).
     void resetPipeline();
@@ -169,6 +171,7 @@ private:
                           // to NULL (after a fault)
     int m_quickEnds = 0;  // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
+    QTimer m_openWatchdog; // an entry that never opens is skipped
 
     // Shared with the streaming threads.
     std::atomic<quint64> m_generation{1};

@@ -311,6 +311,7 @@ void GstMediaPlayer::resetPipeline() {
     }
     m_haveGroup = false;
     m_phase = Phase::Idle;
+    m_openWatchdog.stop();
 }
 
 void GstMediaPlayer::openFrom(int index) {
@@ -339,6 +340,7 @@ void GstMediaPlayer::openPlay(int index, int playNo) {
     m_openPlayNo = playNo;
     m_openFileDuration = 0;
     m_openedAtMs = nowMs();
+    m_openWatchdog.start();
     const QString uri = gst::fileUri(m_playlist->entries[index].ref);
     m_phase = Phase::Prerolling;
     if (uri.isEmpty()) {
@@ -372,11 +374,22 @@ void GstMediaPlayer::openPlay(int index, int playNo) {
     }
 }
 
+// An entry that neither opens nor fails (a stream that never prerolls) must
+// not hold the player: after a while it counts as faulty.
+void GstMediaPlayer::onOpenTimeout() {
+    if (m_phase != Phase::Prerolling && m_phase != Phase::Seeking)
+        return;
+    qWarning("kolva player %s: skipping \"%s\": it does not open", qUtf8Printable(Tag),
+             qUtf8Printable(m_playlist->entries[m_openIndex].ref));
+    entryFaulty(m_openIndex);
+}
+
 void GstMediaPlayer::restartSameEntry(const Play &next) {
     m_openIndex = next.index;
     m_openPlayNo = next.playNo;
     m_openFileDuration = m_current.duration;
     m_openedAtMs = nowMs();
+    m_openWatchdog.start();
     m_phase = Phase::Seeking;
     if (!seekToClip(m_openFileDuration))
         openPlay(next.index, next.playNo);
@@ -401,6 +414,7 @@ bool GstMediaPlayer::seekToClip(double fileDuration) {
 
 void GstMediaPlayer::entryOpened() {
     m_phase = Phase::Running;
+    m_openWatchdog.stop();
     m_current = mediaFor(m_openIndex, m_openFileDuration);
     m_currentPlayNo = m_openPlayNo;
     post({EventKind::OpenState, OpenStateMediaOpen});
