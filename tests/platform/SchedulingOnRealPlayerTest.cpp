@@ -182,4 +182,21 @@ TEST_F(SchedulingOnRealPlayer, PowerOffCommandRunsOnceAtTheNaturalEndOnly) {
     qputenv("KOLVA_POWER_OFF_CMD", previous);
 }
 
+TEST_F(SchedulingOnRealPlayer, EndlessRegionOfBrokenFilesMovesOnToTheNextRegion) {
+    const QString broken = gen().makeCorrupt("sched-broken");
+    const QString tone = media("sched-after1600", {{1600, 0.3}});
+    Capture capture(mainPlayer);
+    Task t = oneRegionTask("broken", broken, -1);
+    Region after = newRegion();
+    Song s;
+    s.SongFile = tone;
+    after.Songs.append(s);
+    t.Regions.append(after);
+    startUp({t});
+    controller.playTaskById(0);
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+    EXPECT_EQ(controller.players().PlayingTasks[0].Regions[0].PassCount, 1);
+    EXPECT_NEAR(capture.seconds(), 0.3, 0.05);
+}
+
 } // namespace
