@@ -45,8 +45,8 @@ void MainWindow::timerLoadTick() {
         return;
     // 1. The default skin (silently nothing when it is missing or broken).
     applyDefaultSkin();
-    // 2. The detail view's wheel scrolling needs no hook here: Qt delivers
-    //    wheel events to the widget under the mouse.
+    // 2. The detail view's wheel hook would go here; the window has no
+    //    detail view of its own yet (setTaskDetailsView puts one in).
     // 3. The auto-run box shows the entry without rewriting it.
     showAutoRunState();
     // 4. Status page (schedule still off), then the tray icon.

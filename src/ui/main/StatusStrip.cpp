@@ -125,6 +125,9 @@ void StatusStrip::render() {
         const auto w = width.match(tag);
         m_pictureWidth = w.hasMatch() ? w.captured(1).toInt() : 20;
         auto *movie = new QMovie(m_pictureFile, QByteArray(), this);
+        // Frames decoded once and kept: the loop runs all day and would
+        // otherwise read and decode the file again on every turn.
+        movie->setCacheMode(QMovie::CacheAll);
         if (QFileInfo::exists(m_pictureFile) && movie->isValid()) {
             movie->jumpToFrame(0);
             const QSize frame = movie->currentImage().size();
