@@ -37,9 +37,10 @@ mkdir -p "$work/media"
 gst-launch-1.0 -q audiotestsrc wave=sine freq=440 volume=0.5 samplesperbuffer=4410 num-buffers=15 \
   ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! wavenc ! filesink location="$song" >/dev/null
 
-# The task file (UTF-16LE with BOM, CR LF), due 5 s from now, powering off at
+# The task file (UTF-16LE with BOM, CR LF), due 8 s from now (room for a slow
+# start on a busy machine), powering off at
 # its natural end.
-start=$(date -d '+5 seconds' +%H:%M:%S)
+start=$(date -d '+8 seconds' +%H:%M:%S)
 {
   printf '%s\r\n' '<?xml version="1.0"?>' '<!--请以Unicode格式保存本文档-->' '<Tasklist>'
   printf '\t%s\r\n' "<Task Enabled=\"True\" Title=\"端到端\" Volume=\"100\" StartTime=\"$start\" Duration=\"\" StopTime=\"\" PowerOff=\"True\">"
@@ -52,8 +53,8 @@ start=$(date -d '+5 seconds' +%H:%M:%S)
 "$work/app/kolva" >"$work/kolva.log" 2>&1 &
 pid=$!
 
-# Due in 5 s, 1.5 s of sound: the power-off should come within ~8 s.
-for _ in $(seq 1 200); do
+# Due in 8 s, 1.5 s of sound: the power-off should come within ~10 s.
+for _ in $(seq 1 300); do
   [ -e "$work/poweroff" ] && break
   kill -0 "$pid" 2>/dev/null || fail "the program ended early"
   sleep 0.1
