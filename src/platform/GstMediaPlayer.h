@@ -34,10 +34,27 @@
 //   stop() while 2 or 3    state 1  ->  StatusChange(1); currentMedia kept
 //   setCurrentPosition(s)  PositionChange(old, new)
 //
-// Clips: an entry with StartTime/Duration is prerolled in PAUSED, then one
-// FLUSH|ACCURATE seek with start and stop, then PLAYING; its repeats restart
-// by a flush seek. Unclipped next plays are handed over gaplessly in
-// about-to-finish.
+//   play() while 3, pause() while 2 or not playing, stop() while 1 or 8:
+//                          nothing.
+//
+// Moving on: an unclipped next play (next entry or repeat) is handed over
+// gaplessly in about-to-finish; the UI thread works it out (and checks the
+// file with the media-length cache) as soon as the current play starts, and
+// about-to-finish waits for it up to a second. The handed-over play becomes
+// currentMedia when its STREAM_START (new group id) arrives. Everything else
+// goes through EOS: a clipped entry is prerolled in PAUSED, then one
+// FLUSH|ACCURATE seek with start and stop, then PLAYING (a repeat of the same
+// clip only seeks); this reopen costs ~5-20 ms of silence. WMV files never
+// signal about-to-finish (their undecoded video stream does not drain), so
+// the play after a WMV also goes through EOS.
+//
+// Faults: a missing file, an error message, an entry that prerolls empty or
+// not within ten seconds, a clip that starts past the end: the entry and its
+// remaining repeats are skipped (stderr says why); the pipeline goes to NULL
+// before the next one, since a reused typefind can stay broken after an
+// error. The output: KOLVA_AUDIO_SINK or the given description, else
+// autoaudiosink; a description that does not parse, no output device, or a
+// sink error during play switch to fakesink sync=true with a warning.
 
 #include <QMutex>
 #include <QObject>
