@@ -392,6 +392,19 @@ TEST_F(GstPlayerTest, UnusableOutputFallsBackToSilenceInRealTime) {
     EXPECT_GT(timer.elapsed(), 550) << "the silent sink keeps real time";
     EXPECT_EQ(log.describe().toStdString(),
               "open(7)@0 open(13)@0 status(3)@0 open(13)@1 status(8)@1");
+
+    // An output that fails only when playing starts: same fallback, and the
+    // entry is not skipped for it.
+    GstMediaPlayer broken(cache, nullptr, "filesink location=/nonexistent-kolva-dir/out.raw");
+    EXPECT_TRUE(broken.sinkWarning().isEmpty());
+    EventLog brokenLog(broken);
+    broken.setCurrentPlaylist(load(broken, {{a}}));
+    timer.restart();
+    broken.play();
+    ASSERT_TRUE(waitUntil([&] { return ended(brokenLog); }, 5000));
+    EXPECT_GT(timer.elapsed(), 250);
+    EXPECT_FALSE(broken.sinkWarning().isEmpty());
+    EXPECT_EQ(brokenLog.describe().toStdString(), "open(7)@0 open(13)@0 status(3)@0 status(8)@0");
 }
 
 } // namespace
