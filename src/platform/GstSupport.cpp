@@ -65,7 +65,7 @@ bool autoSinkIsFake(GstElement *autoSink) {
     while (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
         auto *child = GST_ELEMENT(g_value_get_object(&item));
         GstElementFactory *factory = gst_element_get_factory(child);
-        if (factory && g_strcmp0(GST_OBJECT_NAME(factory), "fakesink") == 0)
+        if (factory && g_str_has_prefix(GST_OBJECT_NAME(factory), "fake"))
             fake = true;
         g_value_reset(&item);
     }

@@ -8,7 +8,9 @@
 
 #include "fakes/MediaGen.h"
 #include "platform/GstMediaPlayer.h"
+#include "platform/GstSupport.h"
 #include "platform/PlayerHarness.h"
+#include <gst/gst.h>
 
 using namespace kolva;
 using namespace kolva::test;
@@ -405,6 +407,30 @@ TEST_F(GstPlayerTest, UnusableOutputFallsBackToSilenceInRealTime) {
     EXPECT_GT(timer.elapsed(), 250);
     EXPECT_FALSE(broken.sinkWarning().isEmpty());
     EXPECT_EQ(brokenLog.describe().toStdString(), "open(7)@0 open(13)@0 status(3)@0 status(8)@0");
+}
+
+} // namespace
+
+namespace {
+
+// Without a description the default output is used when a device works;
+// otherwise a silent sink that keeps time, with the reason.
+TEST(GstOutput, DefaultOutputWorksOrFallsBackToARealTimeSilentSink) {
+    QString warning;
+    GstElement *sink = gst::makeAudioSink(QString(), &warning);
+    ASSERT_NE(sink, nullptr);
+    GstElementFactory *factory = gst_element_get_factory(sink);
+    ASSERT_NE(factory, nullptr);
+    const QString name = QString::fromUtf8(GST_OBJECT_NAME(factory));
+    if (warning.isEmpty()) {
+        EXPECT_EQ(name, "autoaudiosink");
+    } else {
+        EXPECT_EQ(name, "fakesink") << warning.toStdString();
+        gboolean sync = FALSE;
+        g_object_get(sink, "sync", &sync, nullptr);
+        EXPECT_TRUE(sync);
+    }
+    gst_object_unref(sink);
 }
 
 } // namespace
