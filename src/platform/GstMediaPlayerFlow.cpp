@@ -201,6 +201,8 @@ void GstMediaPlayer::onAsyncDone() {
         }
         if (isClipped(m_openIndex) || m_pendingPosition >= 0) {
             if (!seekToClip(m_openFileDuration)) {
+                qWarning("kolva player %s: skipping \"%s\": the clip lies outside the file",
+                         qUtf8Printable(Tag), qUtf8Printable(m_playlist->entries[m_openIndex].ref));
                 entryFaulty(m_openIndex);
                 return;
             }
@@ -478,6 +480,8 @@ std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int
                 next.index = i;
                 break;
             }
+            qWarning("kolva player %s: skipping \"%s\": not playable", qUtf8Printable(Tag),
+                     qUtf8Printable(m_playlist->entries[i].ref));
         }
         if (next.index < 0)
             return std::nullopt;

@@ -281,15 +281,21 @@ TEST_F(GstPlayerTest, FaultyEntriesAreSkippedAndStillEndThePass) {
     Capture capture(player);
     EventLog log(player);
 
-    const PlaylistPtr list =
-        load(player, {{missing}, {a}, {corrupt, 999999999}, {empty, 3}, {b}, {corruptWma}});
+    // Also a clip that starts past the end of its file, repeated endlessly.
+    const PlaylistPtr list = load(player, {{missing},
+                                           {a},
+                                           {corrupt, 999999999},
+                                           {empty, 3},
+                                           {b},
+                                           {a, 999999999, "00:00:05", ""},
+                                           {corruptWma}});
     player.setCurrentPlaylist(list);
     player.play();
     ASSERT_TRUE(waitUntil([&] { return ended(log); }, 10000)) << log.describe().toStdString();
     runFor(200);
     EXPECT_EQ(log.describe().toStdString(),
-              "open(7)@0 open(13)@1 status(3)@1 open(13)@4 status(8)@5");
-    EXPECT_TRUE(log.events.last().media.isIdentical(list->item(5)));
+              "open(7)@0 open(13)@1 status(3)@1 open(13)@4 status(8)@6");
+    EXPECT_TRUE(log.events.last().media.isIdentical(list->item(6)));
     const QList<Segment> heard = tones(capture);
     ASSERT_EQ(heard.size(), 2) << describe(heard).toStdString();
     EXPECT_EQ(heard[0].frequency, 400);
