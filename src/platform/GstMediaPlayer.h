@@ -44,9 +44,9 @@
 // currentMedia when its STREAM_START (new group id) arrives. Everything else
 // goes through EOS: a clipped entry is prerolled in PAUSED, then one
 // FLUSH|ACCURATE seek with start and stop, then PLAYING (a repeat of the same
-// clip only seeks); this reopen costs ~5-20 ms of silence. WMV files never
-// signal about-to-finish (their undecoded video stream does not drain), so
-// the play after a WMV also goes through EOS.
+// clip only seeks); this reopen costs ~5-20 ms of silence. Video tracks (WMV)
+// go through the kolvavideodrop element (GstVideoDrop.h), so they decode
+// nothing and still drain with the file.
 //
 // Faults: a missing file, an error message, an entry that prerolls empty or
 // not within ten seconds, a clip that starts past the end: the entry and its

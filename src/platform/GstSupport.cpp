@@ -1,5 +1,7 @@
 #include "platform/GstSupport.h"
 
+#include "platform/GstVideoDrop.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <gst/gst.h>
@@ -10,6 +12,7 @@ void ensureInitialised() {
     if (!gst_is_initialized())
         gst_init(nullptr, nullptr);
     rankDownVideoDecoders();
+    registerVideoDrop();
 }
 
 void rankDownVideoDecoders() {
@@ -18,7 +21,7 @@ void rankDownVideoDecoders() {
     for (GList *l = factories; l; l = l->next) {
         auto *factory = GST_ELEMENT_FACTORY(l->data);
         const gchar *klass = gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS);
-        if (!klass)
+        if (!klass || g_strcmp0(GST_OBJECT_NAME(factory), videoDropName) == 0)
             continue;
         const QString k = QString::fromUtf8(klass);
         if ((k.contains(QLatin1String("Video")) || k.contains(QLatin1String("Image"))) &&

@@ -17,7 +17,8 @@ namespace kolva::gst {
 void ensureInitialised();
 
 // Puts every video (and image) decoder at rank NONE so that decodebin never
-// plugs one: a WMV then costs only its audio decoding. Idempotent.
+// plugs one, and registers kolvavideodrop in their place (GstVideoDrop.h):
+// a WMV then costs only its audio decoding. Idempotent.
 void rankDownVideoDecoders();
 
 // A file URI for a local path (absolute paths are made from relative ones);
