@@ -16,6 +16,7 @@ struct VideoDrop {
     GstElement parent;
     GstPad *sinkpad;
     GstPad *srcpad;
+    GstClockTime last; // time of the last frame (frames without one reuse it)
 };
 
 struct VideoDropClass {
@@ -44,13 +45,16 @@ GstCaps *rawCapsFor(GstCaps *encoded) {
 }
 
 GstFlowReturn chain(GstPad *, GstObject *parent, GstBuffer *buffer) {
+    VideoDrop *drop = self(parent);
     GstClockTime ts = GST_BUFFER_PTS(buffer);
     if (!GST_CLOCK_TIME_IS_VALID(ts))
         ts = GST_BUFFER_DTS(buffer);
+    if (!GST_CLOCK_TIME_IS_VALID(ts))
+        ts = drop->last; // a gap is still sent: sinks preroll on it
+    drop->last = ts;
     const GstClockTime duration = GST_BUFFER_DURATION(buffer);
     gst_buffer_unref(buffer);
-    if (GST_CLOCK_TIME_IS_VALID(ts))
-        gst_pad_push_event(self(parent)->srcpad, gst_event_new_gap(ts, duration));
+    gst_pad_push_event(drop->srcpad, gst_event_new_gap(ts, duration));
     return GST_FLOW_OK; // downstream being unlinked is no reason to stop the file
 }
 
@@ -84,6 +88,7 @@ void classInit(gpointer klass, gpointer) {
 
 void instanceInit(GTypeInstance *instance, gpointer klass) {
     auto *drop = reinterpret_cast<VideoDrop *>(instance);
+    drop->last = 0;
     auto *elementClass = GST_ELEMENT_CLASS(klass);
     drop->sinkpad =
         gst_pad_new_from_template(gst_element_class_get_pad_template(elementClass, "sink"), "sink");
