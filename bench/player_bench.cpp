@@ -165,9 +165,17 @@ int main(int argc, char **argv) {
         GstMediaPlayer player(cache, nullptr, sinkDescription());
         Sink sink;
         sink.attach(player);
-        const std::vector<double> gaps =
-            transitionGaps(playThrough(player, sink, QString::fromLocal8Bit(argv[2])));
-        for (double g : gaps)
+        const std::vector<Buffer> b = playThrough(player, sink, QString::fromLocal8Bit(argv[2]));
+        qint64 samples = 0;
+        for (size_t i = 0; i < b.size(); ++i) {
+            if (i == 0 || std::llabs(b[i].ptsUs - (b[i - 1].ptsUs + qint64(b[i - 1].samples) *
+                                                                        1000000 / rate)) >= 1000)
+                printf("at %.3f s heard: stream from %.3f s\n", double(samples) / rate,
+                       b[i].ptsUs / 1e6);
+            samples += b[i].samples;
+        }
+        printf("heard %.3f s in all\n", double(samples) / rate);
+        for (double g : transitionGaps(b))
             printf("gap %.2f ms\n", g);
         return 0;
     }
