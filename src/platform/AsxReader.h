@@ -22,7 +22,7 @@ namespace kolva {
 
 class AsxReader {
 public:
-    static constexpr qint64 maxFileBytes = 8 * 1024 * 1024;
+    static constexpr qint64 maxFileBytes = 32 * 1024 * 1024;
     static constexpr int maxEntries = 100000;
     static constexpr int maxDepth = 64;
     static constexpr int endlessRepeatCount = 999999999;
