@@ -9,6 +9,7 @@
 #include "fakes/MediaGen.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/GstSupport.h"
+#include "platform/GstVideoDrop.h"
 #include "platform/PlayerHarness.h"
 #include <gst/gst.h>
 
@@ -441,6 +442,22 @@ TEST(GstOutput, DefaultOutputWorksOrFallsBackToARealTimeSilentSink) {
         EXPECT_TRUE(sync);
     }
     gst_object_unref(sink);
+}
+
+} // namespace
+
+namespace {
+
+// Sound-only: decodebin can pick no real video decoder, only the dropper.
+TEST(GstOutput, NoVideoDecoderIsEligibleButTheDropper) {
+    gst::ensureInitialised();
+    GList *eligible = gst_element_factory_list_get_elements(
+        GST_ELEMENT_FACTORY_TYPE_DECODER | GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO, GST_RANK_MARGINAL);
+    QStringList names;
+    for (GList *l = eligible; l; l = l->next)
+        names << QString::fromUtf8(GST_OBJECT_NAME(l->data));
+    gst_plugin_feature_list_free(eligible);
+    EXPECT_EQ(names, QStringList{QString::fromUtf8(gst::videoDropName)});
 }
 
 } // namespace
