@@ -19,7 +19,7 @@ void LogindPowerOff::shutDown() {
     QDBusMessage call = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.login1"), QStringLiteral("/org/freedesktop/login1"),
         QStringLiteral("org.freedesktop.login1.Manager"), QStringLiteral("PowerOff"));
-    call << false;  // interactive = false
+    call << false; // interactive = false
     // Asynchronous and unchecked: a refusal leaves the program running as after
     // any other end of a task.
     QDBusConnection::systemBus().asyncCall(call);

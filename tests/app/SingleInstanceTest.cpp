@@ -17,11 +17,11 @@ TEST(SingleInstance, OneCopyPerFolderAndReleasedWhenTheHolderDies) {
     SingleInstance first(folderA.path());
     ASSERT_TRUE(first.tryAcquire());
     EXPECT_TRUE(first.tryAcquire());
-    SingleInstance second(folderA.path() + "/./");  // same folder, other spelling
+    SingleInstance second(folderA.path() + "/./"); // same folder, other spelling
     EXPECT_EQ(second.lockFilePath(), first.lockFilePath());
     EXPECT_FALSE(second.tryAcquire());
     SingleInstance other(folderB.path());
-    EXPECT_TRUE(other.tryAcquire());  // another installation runs on its own
+    EXPECT_TRUE(other.tryAcquire()); // another installation runs on its own
 
     // A holder that dies without cleaning up (as in a crash) leaves no lock.
     QTemporaryDir folderC;
@@ -29,7 +29,7 @@ TEST(SingleInstance, OneCopyPerFolderAndReleasedWhenTheHolderDies) {
     ASSERT_GE(child, 0);
     if (child == 0) {
         SingleInstance held(folderC.path());
-        _exit(held.tryAcquire() ? 0 : 1);  // no destructor runs
+        _exit(held.tryAcquire() ? 0 : 1); // no destructor runs
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -38,6 +38,7 @@ TEST(SingleInstance, OneCopyPerFolderAndReleasedWhenTheHolderDies) {
     SingleInstance after(folderC.path());
     EXPECT_TRUE(after.tryAcquire());
 
-    EXPECT_EQ(SingleInstance::alreadyRunningText(), QStringLiteral("KOLVA定时播放器(版本 3.2.93)已运行！"));
+    EXPECT_EQ(SingleInstance::alreadyRunningText(),
+              QStringLiteral("KOLVA定时播放器(版本 3.2.93)已运行！"));
     qunsetenv("XDG_RUNTIME_DIR");
 }
