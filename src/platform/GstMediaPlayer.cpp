@@ -232,8 +232,8 @@ Media GstMediaPlayer::newMedia(const QString &filePath) {
     return m;
 }
 
-void GstMediaPlayer::warmUp() {
-    const QStringList missing = gst::warmUpDecoders();
+void GstMediaPlayer::warmUp(const QStringList &extensions) {
+    const QStringList missing = gst::warmUpDecoders(extensions);
     if (!missing.isEmpty())
         qInfo("kolva player: not installed: %s", qUtf8Printable(missing.join(QLatin1Char(' '))));
     if (!m_playbin || m_phase != Phase::Idle)

@@ -102,9 +102,10 @@ public:
 
     Media newMedia(const QString &filePath) override;
 
-    // Loads decoders and plugins ahead of the first play; the application
-    // calls it once at start-up.
-    void warmUp();
+    // Loads decoders and plugins ahead of the first play (for the given file
+    // extensions, see gst::warmUpDecoders) and prerolls this player once; the
+    // application calls it after start-up and when the task list changes.
+    void warmUp(const QStringList &extensions = {QStringLiteral("wav"), QStringLiteral("mp3")});
 
     // The element of the audio sink bin with this name (tests attach to a
     // capturing sink), or null. The caller unrefs it.

@@ -141,23 +141,42 @@ QByteArray silentWav(double seconds) {
     return out;
 }
 
-QStringList warmUpDecoders() {
+QStringList warmUpDecoders(const QStringList &extensions) {
     ensureInitialised();
-    // Plugins a playbin may load on its first file: typefinding, demuxers,
-    // parsers, the libav and other audio decoders, converters and sinks.
-    const char *const names[] = {
-        "playbin",       "uridecodebin",   "decodebin",      "typefind",  "filesrc",
-        "wavparse",      "mpegaudioparse", "mpg123audiodec", "avdec_mp3", "asfdemux",
-        "avdec_wmav1",   "avdec_wmav2",    "avdec_wmapro",   "oggdemux",  "vorbisdec",
-        "opusdec",       "flacparse",      "flacdec",        "qtdemux",   "aacparse",
-        "avdec_aac",     "audioconvert",   "audioresample",  "volume",    "fakesink",
-        "autoaudiosink", "pulsesink",      "alsasink",       "id3demux",  "apedemux",
-    };
+    // Plugins a playbin loads on its first file whatever it plays:
+    // typefinding, converters and sinks.
+    QStringList names = {"playbin",      "uridecodebin", "decodebin",     "typefind",
+                         "filesrc",      "audioconvert", "audioresample", "volume",
+                         "fakesink",     "autoaudiosink", "pulsesink",    "alsasink",
+                         "id3demux",     "apedemux"};
+    // The demuxers, parsers and decoders of each kind of file.
+    const QStringList mp3 = {"mpegaudioparse", "mpg123audiodec"};
+    const QStringList asf = {"asfdemux", "avdec_wmav1", "avdec_wmav2", "avdec_wmapro"};
+    const QStringList ogg = {"oggdemux", "vorbisdec", "opusdec"};
+    const QStringList mp4 = {"qtdemux", "aacparse", "avdec_aac"};
+    for (const QString &ext : extensions) {
+        if (ext == QLatin1String("wav"))
+            names << QStringLiteral("wavparse");
+        else if (ext == QLatin1String("mp3") || ext == QLatin1String("mp2"))
+            names << mp3;
+        else if (ext == QLatin1String("wma") || ext == QLatin1String("wmv") ||
+                 ext == QLatin1String("asf"))
+            names << asf;
+        else if (ext == QLatin1String("ogg") || ext == QLatin1String("oga") ||
+                 ext == QLatin1String("opus"))
+            names << ogg;
+        else if (ext == QLatin1String("flac"))
+            names << QStringList{"flacparse", "flacdec"};
+        else if (ext == QLatin1String("m4a") || ext == QLatin1String("aac") ||
+                 ext == QLatin1String("mp4"))
+            names << mp4;
+    }
+    names.removeDuplicates();
     QStringList missing;
-    for (const char *name : names) {
-        GstElement *e = gst_element_factory_make(name, nullptr);
+    for (const QString &name : names) {
+        GstElement *e = gst_element_factory_make(name.toLatin1().constData(), nullptr);
         if (!e) {
-            missing << QString::fromLatin1(name);
+            missing << name;
             continue;
         }
         gst_object_unref(gst_object_ref_sink(e));
