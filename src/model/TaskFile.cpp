@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "model/NumberText.h"
+#include "model/XmlText.h"
 
 namespace kolva {
 
@@ -18,69 +19,31 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-// Attribute values are written between double quotes. Characters that would
-// end the value or break the document become character references, so any
-// title or path a user can type comes back unchanged. Characters that XML
-// cannot hold at all (other control characters, lone surrogates) are dropped:
-// keeping them would make the whole file unreadable.
-QString escapeAttribute(const QString &text) {
-    QString out;
-    out.reserve(text.size() + 8);
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        const char16_t u = c.unicode();
-        switch (u) {
-        case u'"': out += QLatin1String("&quot;"); continue;
-        case u'&': out += QLatin1String("&amp;"); continue;
-        case u'<': out += QLatin1String("&lt;"); continue;
-        case u'>': out += QLatin1String("&gt;"); continue;
-        case u'\t': out += QLatin1String("&#9;"); continue;
-        case u'\n': out += QLatin1String("&#10;"); continue;
-        case u'\r': out += QLatin1String("&#13;"); continue;
-        default: break;
-        }
-        if (u < 0x20 || u == 0xFFFE || u == 0xFFFF)
-            continue;
-        if (c.isHighSurrogate()) {
-            if (i + 1 < n && text[i + 1].isLowSurrogate()) {
-                out += c;
-                out += text[++i];
-            }
-            continue;
-        }
-        if (c.isLowSurrogate())
-            continue;
-        out += c;
-    }
-    return out;
-}
-
 QString boolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
 
 void appendTask(QString &out, const Task &t) {
     out += kCrLf;
     out += QLatin1String("\t<Task Enabled=\"") + boolText(t.Enabled);
-    out += QLatin1String("\" Title=\"") + escapeAttribute(t.Title.isEmpty() ? QStringLiteral("任务") : t.Title);
+    out += QLatin1String("\" Title=\"") + xmlAttributeText(t.Title.isEmpty() ? QStringLiteral("任务") : t.Title);
     out += QLatin1String("\" Volume=\"") + QString::number(t.Volume);
-    out += QLatin1String("\" StartTime=\"") + escapeAttribute(t.StartTime);
-    out += QLatin1String("\" Duration=\"") + escapeAttribute(t.Duration);
-    out += QLatin1String("\" StopTime=\"") + escapeAttribute(t.StopTime);
+    out += QLatin1String("\" StartTime=\"") + xmlAttributeText(t.StartTime);
+    out += QLatin1String("\" Duration=\"") + xmlAttributeText(t.Duration);
+    out += QLatin1String("\" StopTime=\"") + xmlAttributeText(t.StopTime);
     out += QLatin1String("\" PowerOff=\"") + boolText(t.PowerOff) + QLatin1String("\">");
     for (const Region &r : t.Regions) {
         out += kCrLf;
         out += QLatin1String("\t\t<Region Title=\"") +
-               escapeAttribute(r.Title.isEmpty() ? QStringLiteral("区间") : r.Title);
+               xmlAttributeText(r.Title.isEmpty() ? QStringLiteral("区间") : r.Title);
         out += QLatin1String("\" Volume=\"") + QString::number(r.Volume);
         out += QLatin1String("\" Sort=\"") + QString::number(r.Sort);
         out += QLatin1String("\" Repeat=\"") + QString::number(r.Repeat);
-        out += QLatin1String("\" Duration=\"") + escapeAttribute(r.Duration) + QLatin1String("\">");
+        out += QLatin1String("\" Duration=\"") + xmlAttributeText(r.Duration) + QLatin1String("\">");
         for (const Song &s : r.Songs) {
             out += kCrLf;
             out += QLatin1String("\t\t\t<Song Repeat=\"") + QString::number(s.Repeat);
-            out += QLatin1String("\" StartTime=\"") + escapeAttribute(s.StartTime);
-            out += QLatin1String("\" Duration=\"") + escapeAttribute(s.Duration);
-            out += QLatin1String("\" SongFile=\"") + escapeAttribute(s.SongFile) +
+            out += QLatin1String("\" StartTime=\"") + xmlAttributeText(s.StartTime);
+            out += QLatin1String("\" Duration=\"") + xmlAttributeText(s.Duration);
+            out += QLatin1String("\" SongFile=\"") + xmlAttributeText(s.SongFile) +
                    QLatin1String("\"/>");
         }
         out += kCrLf;

@@ -5,46 +5,12 @@
 #include <algorithm>
 
 #include "app/Clock.h"
+#include "model/XmlText.h"
 #include "playback/PlayerControl.h"
 
 namespace kolva {
 
 namespace {
-
-// Attribute and text values: XML character references for what ASX reserves
-// and for line breaks and tabs, so a path with " & < > reads back unchanged.
-QString escaped(const QString &value) {
-    QString out;
-    out.reserve(value.size());
-    for (QChar c : value) {
-        switch (c.unicode()) {
-        case u'"':
-            out += QStringLiteral("&quot;");
-            break;
-        case u'&':
-            out += QStringLiteral("&amp;");
-            break;
-        case u'<':
-            out += QStringLiteral("&lt;");
-            break;
-        case u'>':
-            out += QStringLiteral("&gt;");
-            break;
-        case u'\t':
-            out += QStringLiteral("&#9;");
-            break;
-        case u'\n':
-            out += QStringLiteral("&#10;");
-            break;
-        case u'\r':
-            out += QStringLiteral("&#13;");
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
 
 void line(QString &text, const QString &content) {
     text += content;
@@ -80,10 +46,10 @@ QByteArray PlayerControl::playlistText(int32_t taskId, const Region &region,
         line(text, param("ParentRegionID", region.RegionID));
         line(text, param("SongID", song.SongID));
         if (!song.StartTime.isEmpty())
-            line(text, QStringLiteral("<StartTime value = \"%1\" />").arg(escaped(song.StartTime)));
+            line(text, QStringLiteral("<StartTime value = \"%1\" />").arg(xmlAttributeText(song.StartTime)));
         if (!song.Duration.isEmpty())
-            line(text, QStringLiteral("<Duration value = \"%1\" />").arg(escaped(song.Duration)));
-        line(text, QStringLiteral("<Ref href=\"%1\"/>").arg(escaped(song.SongFile)));
+            line(text, QStringLiteral("<Duration value = \"%1\" />").arg(xmlAttributeText(song.Duration)));
+        line(text, QStringLiteral("<Ref href=\"%1\"/>").arg(xmlAttributeText(song.SongFile)));
         line(text, QStringLiteral("</Entry>"));
         if (song.Repeat != 0)
             line(text, QStringLiteral("</REPEAT>"));
