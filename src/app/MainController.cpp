@@ -155,13 +155,7 @@ void MainController::report(const QString &message) {
 }
 
 template <typename F> void MainController::guarded(F &&step) {
-    try {
-        step();
-    } catch (const PlaybackError &e) {
-        report(e.message());
-    } catch (const std::exception &e) {
-        report(QString::fromLocal8Bit(e.what()));
-    }
+    runReporting(step, [this](const QString &message) { report(message); });
 }
 
 void MainController::refreshStatusPage() {

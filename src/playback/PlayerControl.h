@@ -37,6 +37,18 @@ private:
     QString m_message;
 };
 
+// Runs one step of a tick or an event; an error it raises is handed to
+// `report` instead of ending the caller, so the schedule runs on.
+template <typename Step, typename Report> void runReporting(Step &&step, Report &&report) {
+    try {
+        step();
+    } catch (const PlaybackError &e) {
+        report(e.message());
+    } catch (const std::exception &e) {
+        report(QString::fromLocal8Bit(e.what()));
+    }
+}
+
 class PlayerControl {
 public:
     static constexpr int MainPlayer = 0;

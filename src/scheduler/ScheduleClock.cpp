@@ -42,15 +42,7 @@ void ScheduleClock::stopScheduleAndWait() {
 
 void ScheduleClock::tick(const TaskList &tasks,
                          const std::function<void(const QString &)> &report) {
-    const auto guarded = [&](auto &&step) {
-        try {
-            step();
-        } catch (const PlaybackError &e) {
-            report(e.message());
-        } catch (const std::exception &e) {
-            report(QString::fromLocal8Bit(e.what()));
-        }
-    };
+    const auto guarded = [&](auto &&step) { runReporting(step, report); };
     // Limits first, so a task ended in this tick frees its player before a
     // due task chooses main or insert; a failed limit step must not cost a
     // due task its one second of the day.

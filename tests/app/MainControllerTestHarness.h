@@ -143,4 +143,25 @@ private:
     int64_t m_sincePosition = 0;
 };
 
+// The player layer on fake players, without the window: records the players
+// it asks the window to start and the open states it reports.
+struct PlayerSlots {
+    QTemporaryDir dir;
+    AppPaths paths{dir.path()};
+    FakeClock clock;
+    FakePowerOff powerOff;
+    FakeMediaPlayer mainPlayer, insertPlayer;
+    PlayerControl players{clock, powerOff, paths, &mainPlayer, &insertPlayer};
+    QVector<int> started; // TimerPlayerBugPlay tags asked for
+    QVector<QPair<int, int>> openStates;
+
+    PlayerSlots() {
+        players.initPlayers(&mainPlayer, &insertPlayer);
+        players.setHooks({[this](int i) { started << i; },
+                          [this](int i, int state) {
+                              openStates.append({i, state});
+                          }});
+    }
+};
+
 } // namespace kolva::test

@@ -11,24 +11,7 @@
 namespace kolva::test {
 namespace {
 
-struct Slots {
-    QTemporaryDir dir;
-    AppPaths paths{dir.path()};
-    FakeClock clock;
-    FakePowerOff powerOff;
-    FakeMediaPlayer mainPlayer, insertPlayer;
-    PlayerControl players{clock, powerOff, paths, &mainPlayer, &insertPlayer};
-    QVector<int> started;
-    QVector<QPair<int, int>> openStates;
-
-    Slots() {
-        players.initPlayers(&mainPlayer, &insertPlayer);
-        players.setHooks({[this](int i) { started << i; },
-                          [this](int i, int state) {
-                              openStates.append({i, state});
-                          }});
-    }
-};
+using Slots = PlayerSlots;
 
 Task task(int id, QVector<Region> regions, bool powerOff = false) {
     Task t = makeTask(QStringLiteral("task%1").arg(id), "08:00:00", regions);

@@ -11,20 +11,7 @@
 namespace kolva::test {
 namespace {
 
-// Player layer on fake players, without the window.
-struct Slots {
-    QTemporaryDir dir;
-    AppPaths paths{dir.path()};
-    FakeClock clock;
-    FakePowerOff powerOff;
-    FakeMediaPlayer mainPlayer, insertPlayer;
-    PlayerControl players{clock, powerOff, paths, &mainPlayer, &insertPlayer};
-    QVector<int> started; // TimerPlayerBugPlay tags asked for
-
-    Slots() {
-        players.initPlayers(&mainPlayer, &insertPlayer);
-        players.setHooks({[this](int i) { started << i; }, {}});
-    }
+struct Slots : PlayerSlots {
     QByteArray file() const {
         QFile f(paths.playlistFile());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
