@@ -15,13 +15,13 @@
 #include <vector>
 
 #include "app/MainController.h"
-#include "fakes/FakeClock.h"
-#include "fakes/MediaGen.cpp"
 #include "model/TaskFile.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/MediaInfoCache.h"
-#include "platform/PowerOff.h"
 #include "playback/PlayerControl.h"
+#include "playback/PowerOff.h"
+#include "support/FakeClock.h"
+#include "support/MediaGen.cpp"
 
 using namespace kolva;
 using SteadyClock = std::chrono::steady_clock;
@@ -82,10 +82,10 @@ int main(int argc, char **argv) {
             MainController controller(paths, clock, powerOff, mainPlayer, insertPlayer);
             controller.initPlayers();
             controller.loadTaskList();
-            controller.cmdStartClicked();  // schedule on
+            controller.cmdStartClicked(); // schedule on
             g_firstBufferNs = 0;
             const auto t0 = SteadyClock::now();
-            controller.timerLoopTick();  // finds the task due and starts it
+            controller.timerLoopTick(); // finds the task due and starts it
             QElapsedTimer guard;
             guard.start();
             while (g_firstBufferNs.load() == 0 && guard.elapsed() < 5000) {

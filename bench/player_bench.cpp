@@ -21,8 +21,8 @@
 #include <vector>
 
 // The test media generator is plain Qt code; the bench builds it in.
-#include "fakes/MediaGen.cpp"
 #include "platform/GstMediaPlayer.h"
+#include "support/MediaGen.cpp"
 
 using namespace kolva;
 using namespace kolva::test;

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "app/MainController.h"
-#include "fakes/FakeClock.h"
-#include "platform/AsxReader.h"
-#include "platform/PowerOff.h"
+#include "playback/AsxReader.h"
 #include "playback/PlayerControl.h"
+#include "playback/PowerOff.h"
 #include "scheduler/ScheduleClock.h"
+#include "support/FakeClock.h"
 
 using namespace kolva;
 

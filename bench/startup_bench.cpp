@@ -14,7 +14,7 @@
 #include <time.h>
 
 #include "app/MainController.h"
-#include "ui/main/Application.h"
+#include "main/Application.h"
 #include "ui/main/MainWindow.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <QDebug>
 
-#include "app/Clock.h"
-#include "app/Helpers.h"
+#include "base/Clock.h"
+#include "base/Helpers.h"
 #include "model/NumberText.h"
 #include "model/TaskFile.h"
-#include "platform/MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 #include "playback/PlayerControl.h"
 #include "scheduler/PlaybackMonitor.h"
 #include "scheduler/ScheduleClock.h"

@@ -13,8 +13,9 @@
 #include <functional>
 #include <memory>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 #include "model/Task.h"
+#include "scheduler/PlaybackDisplay.h"
 
 namespace kolva {
 
@@ -24,27 +25,6 @@ class PowerOff;
 class PlayerControl;
 class ScheduleClock;
 class PlaybackMonitor;
-
-// What the playback part of the window shows. Initial texts are the ones the
-// window starts with until playback or the schedule writes real values.
-struct PlaybackDisplay {
-    QString playTime = QStringLiteral("00:00");         // lblPlayTime
-    QString totalTime = QStringLiteral(" /00:00");      // lblTotalTime
-    QString taskTitle = QStringLiteral("星期天逛公园"); // lblTask
-    QString regionTitle = QStringLiteral("区间3");      // lblRegion
-    QString timeing = QStringLiteral("12:33:55");       // lblTimeing
-    QString songTitle;                                  // lblSongTitle
-    QString songFile;                                   // lblSongFile
-    QString engine;                                     // lblEngine
-    QString clock;                                      // lblTime "HH:MM:SS"
-    double progressMin = 0;                             // pgPlay
-    double progressMax = 100;
-    double progressValue = 0;
-    int volume = 0;                        // pgVolume, 0-100
-    QString playPicture;                   // cmdPlay picture (full path)
-    QString playTag = QStringLiteral("0"); // cmdPlay Tag
-    bool playEnabled = false;              // cmdPlay enabled
-};
 
 class MainController : public QObject {
     Q_OBJECT

@@ -11,8 +11,8 @@
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
 
-#include "platform/AsxReader.h"
 #include "platform/GstSupport.h"
+#include "playback/AsxReader.h"
 
 namespace kolva {
 

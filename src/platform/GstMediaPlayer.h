@@ -66,7 +66,7 @@
 #include <optional>
 
 #include "platform/MediaInfoCache.h"
-#include "platform/MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;

@@ -4,7 +4,7 @@
 // command runs through the shell instead and nothing else happens. Nothing is
 // reported to the user either way.
 
-#include "platform/PowerOff.h"
+#include "playback/PowerOff.h"
 
 namespace kolva {
 

@@ -2,10 +2,10 @@
 
 #include <QTime>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "model/ClockTime.h"
 #include "model/NumberText.h"
-#include "platform/PowerOff.h"
+#include "playback/PowerOff.h"
 
 namespace kolva {
 

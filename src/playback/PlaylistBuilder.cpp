@@ -4,7 +4,7 @@
 #include <QSaveFile>
 #include <algorithm>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "model/XmlText.h"
 #include "playback/PlayerControl.h"
 
@@ -46,9 +46,12 @@ QByteArray PlayerControl::playlistText(int32_t taskId, const Region &region,
         line(text, param("ParentRegionID", region.RegionID));
         line(text, param("SongID", song.SongID));
         if (!song.StartTime.isEmpty())
-            line(text, QStringLiteral("<StartTime value = \"%1\" />").arg(xmlAttributeText(song.StartTime)));
+            line(text, QStringLiteral("<StartTime value = \"%1\" />")
+                           .arg(xmlAttributeText(song.StartTime)));
         if (!song.Duration.isEmpty())
-            line(text, QStringLiteral("<Duration value = \"%1\" />").arg(xmlAttributeText(song.Duration)));
+            line(
+                text,
+                QStringLiteral("<Duration value = \"%1\" />").arg(xmlAttributeText(song.Duration)));
         line(text, QStringLiteral("<Ref href=\"%1\"/>").arg(xmlAttributeText(song.SongFile)));
         line(text, QStringLiteral("</Entry>"));
         if (song.Repeat != 0)

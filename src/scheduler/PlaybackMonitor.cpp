@@ -1,10 +1,10 @@
 #include "scheduler/PlaybackMonitor.h"
 
-#include "app/Helpers.h"
-#include "app/MainController.h"
+#include "base/Helpers.h"
 #include "model/ClockTime.h"
-#include "platform/MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 #include "playback/PlayerControl.h"
+#include "scheduler/PlaybackDisplay.h"
 #include "scheduler/ScheduleClock.h"
 
 namespace kolva {

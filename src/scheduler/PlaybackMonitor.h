@@ -9,7 +9,7 @@
 #include <QString>
 #include <functional>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 
 namespace kolva {
 

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "app/Clock.h"
+#include "base/Clock.h"
 #include "model/ClockTime.h"
 #include "playback/PlayerControl.h"
 

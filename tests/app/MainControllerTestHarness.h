@@ -8,12 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "app/MainController.h"
-#include "fakes/FakeClock.h"
-#include "fakes/FakeMediaPlayer.h"
-#include "fakes/FakePowerOff.h"
 #include "model/TaskFile.h"
 #include "playback/PlayerControl.h"
 #include "scheduler/ScheduleClock.h"
+#include "support/FakeClock.h"
+#include "support/FakeMediaPlayer.h"
+#include "support/FakePowerOff.h"
 
 namespace kolva::test {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 #include "model/NumberText.h"
 #include "model/Task.h"
 
@@ -23,7 +23,7 @@ TEST(NumberText, LeadingNumberRoundedHalfToEven) {
     EXPECT_EQ(readNumber(u"99999999999999"), 2147483647);
     EXPECT_EQ(readNumber(u"-1e400"), -2147483647 - 1);
     EXPECT_EQ(readNumber(u"1e-400"), 0);
-    EXPECT_EQ(readNumber(u"１２"), 0);  // full-width digits are not a number
+    EXPECT_EQ(readNumber(u"１２"), 0); // full-width digits are not a number
 }
 
 TEST(Records, BlankRecordsAndCopiesWithoutRunTimeFields) {
@@ -46,7 +46,7 @@ TEST(Records, BlankRecordsAndCopiesWithoutRunTimeFields) {
     r.Songs = {Song{"/a.mp3", 1, "", "", 4, 3, 0}};
     playing.Regions = {r};
     Task copy;
-    copy.CurrentRegion = 5;  // stale values in the target are cleared too
+    copy.CurrentRegion = 5; // stale values in the target are cleared too
     copy.Regions = {r, r, r};
     copyTask(playing, copy);
     EXPECT_EQ(copy.TaskID, 4);
@@ -74,6 +74,6 @@ TEST(Helpers, MaxMinKeepTheFirstOnTiesAndDelayZeroReturns) {
     // Ties return the first argument: visible with signed zeros.
     EXPECT_TRUE(std::signbit(maxOf(-0.0, 0.0)));
     EXPECT_FALSE(std::signbit(minOf(0.0, -0.0)));
-    delay(0);  // returns at once even without an application object
+    delay(0); // returns at once even without an application object
     delay(-5);
 }

@@ -6,11 +6,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "fakes/MediaGen.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/GstSupport.h"
 #include "platform/GstVideoDrop.h"
 #include "platform/PlayerHarness.h"
+#include "support/MediaGen.h"
 #include <gst/gst.h>
 
 using namespace kolva;

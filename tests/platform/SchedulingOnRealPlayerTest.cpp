@@ -8,14 +8,14 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "app/Clock.h"
 #include "app/MainController.h"
-#include "fakes/MediaGen.h"
+#include "base/Clock.h"
 #include "model/TaskFile.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/PlayerHarness.h"
 #include "playback/PlayerControl.h"
+#include "support/MediaGen.h"
 
 using namespace kolva;
 using namespace kolva::test;

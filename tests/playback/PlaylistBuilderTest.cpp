@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MainControllerTestHarness.h"
-#include "platform/AsxReader.h"
+#include "playback/AsxReader.h"
 
 namespace kolva::test {
 namespace {

@@ -15,10 +15,10 @@
 #include "app/MainControllerTestHarness.h"
 #include "ui/UiFakes.h"
 #include "ui/UiTestSupport.h"
-#include "ui/main/ClickBar.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
+#include "ui/widgets/ClickBar.h"
 
 namespace kolva::test {
 namespace {

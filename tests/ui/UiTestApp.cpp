@@ -1,7 +1,7 @@
 // The widget tests need a QApplication (offscreen platform).
 #include <QApplication>
 
-#include "fakes/TestApp.h"
+#include "support/TestApp.h"
 
 namespace kolva::test {
 std::unique_ptr<QCoreApplication> makeTestApplication(int &argc, char **argv) {

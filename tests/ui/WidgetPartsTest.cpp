@@ -9,10 +9,10 @@
 #include <gtest/gtest.h>
 
 #include "ui/UiTestSupport.h"
-#include "ui/main/ClickBar.h"
 #include "ui/main/Skin.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
+#include "ui/widgets/ClickBar.h"
 
 using namespace kolva;
 using kolva::test::app;

@@ -11,10 +11,10 @@
 
 #include "Version.h"
 #include "app/MainController.h"
-#include "ui/main/ClickBar.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
+#include "ui/widgets/ClickBar.h"
 
 namespace kolva {
 

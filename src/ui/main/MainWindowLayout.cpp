@@ -14,11 +14,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "ui/main/ClickBar.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Pictures.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
+#include "ui/widgets/ClickBar.h"
 
 namespace kolva {
 

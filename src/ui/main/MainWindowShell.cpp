@@ -13,9 +13,8 @@
 
 #include "Version.h"
 #include "app/AutoRun.h"
-#include "app/Helpers.h"
 #include "app/MainController.h"
-#include "ui/main/ClickBar.h"
+#include "base/Helpers.h"
 #include "ui/main/Dialogs.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Pictures.h"
@@ -23,6 +22,7 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
+#include "ui/widgets/ClickBar.h"
 
 namespace kolva {
 

@@ -1,12 +1,12 @@
-#include "ui/main/Application.h"
+#include "main/Application.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
 
 #include "app/AutoRun.h"
-#include "app/Clock.h"
 #include "app/MainController.h"
+#include "base/Clock.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/MediaInfoCache.h"

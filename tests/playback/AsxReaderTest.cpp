@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "platform/AsxReader.h"
+#include "playback/AsxReader.h"
 
 using namespace kolva;
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 
 #include "Version.h"
-#include "app/AppPaths.h"
 #include "app/SingleInstance.h"
-#include "ui/main/Application.h"
+#include "base/AppPaths.h"
+#include "main/Application.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);

@@ -1,6 +1,6 @@
 #pragma once
 // Counts the power-off requests instead of making them.
-#include "platform/PowerOff.h"
+#include "playback/PowerOff.h"
 
 namespace kolva::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 // A clock the test moves by hand: ticks and time of day advance together.
-#include "app/Clock.h"
+#include "base/Clock.h"
 
 namespace kolva::test {
 

@@ -16,7 +16,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "platform/MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 
 namespace kolva {
 

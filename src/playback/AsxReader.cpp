@@ -1,4 +1,4 @@
-#include "platform/AsxReader.h"
+#include "playback/AsxReader.h"
 
 #include <QFile>
 #include <QXmlStreamReader>

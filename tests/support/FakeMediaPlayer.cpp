@@ -1,11 +1,11 @@
-#include "fakes/FakeMediaPlayer.h"
+#include "support/FakeMediaPlayer.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMetaObject>
 #include <algorithm>
 
-#include "platform/AsxReader.h"
+#include "playback/AsxReader.h"
 
 namespace kolva::test {
 

@@ -1,8 +1,8 @@
-#include "fakes/TestApp.h"
+#include "support/TestApp.h"
 
 namespace kolva::test {
 __attribute__((weak)) std::unique_ptr<QCoreApplication> makeTestApplication(int &argc,
-                                                                           char **argv) {
+                                                                            char **argv) {
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 } // namespace kolva::test

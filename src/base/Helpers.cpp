@@ -1,4 +1,4 @@
-#include "app/Helpers.h"
+#include "base/Helpers.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -26,7 +26,7 @@ public:
     QTime timeOfDay() const override { return QTime::currentTime(); }
 
 private:
-    QElapsedTimer m_timer;  // CLOCK_MONOTONIC on Linux
+    QElapsedTimer m_timer; // CLOCK_MONOTONIC on Linux
 };
 
 } // namespace kolva

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "platform/MediaPlayer.h"
+#include "playback/MediaPlayer.h"
 
 namespace kolva::test {
 

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "app/AppPaths.h"
+#include "base/AppPaths.h"
 
 class QApplication;
 

@@ -4,7 +4,7 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-#include "fakes/TestApp.h"
+#include "support/TestApp.h"
 
 int main(int argc, char **argv) {
     ::testing::InitGoogleTest(&argc, argv);

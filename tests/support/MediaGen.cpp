@@ -1,4 +1,4 @@
-#include "fakes/MediaGen.h"
+#include "support/MediaGen.h"
 
 #include <QCryptographicHash>
 #include <QDataStream>

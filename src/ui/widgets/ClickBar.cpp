@@ -1,4 +1,4 @@
-#include "ui/main/ClickBar.h"
+#include "ui/widgets/ClickBar.h"
 
 #include <QMouseEvent>
 #include <cmath>

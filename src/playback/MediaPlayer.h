@@ -58,16 +58,16 @@ enum PlayState : int {
 enum OpenState : int {
     OpenStatePlaylistChanged = 7,
     OpenStateMediaOpen = 13,
-    OpenStateResumed = 113,  // private: sent by the player layer itself on resume
+    OpenStateResumed = 113, // private: sent by the player layer itself on resume
 };
 
 // One media item: an entry of a playlist, or a file asked about by newMedia.
 struct Media {
-    quint64 playlistId = 0;  // identity of the playlist the item belongs to (0: none)
-    int index = -1;          // entry index within that playlist (-1: none)
-    double duration = 0;     // seconds; 0 when unknown or unplayable
-    QString name;            // title shown to the user (file base name)
-    QString sourceURL;       // the file path as the playlist named it
+    quint64 playlistId = 0; // identity of the playlist the item belongs to (0: none)
+    int index = -1;         // entry index within that playlist (-1: none)
+    double duration = 0;    // seconds; 0 when unknown or unplayable
+    QString name;           // title shown to the user (file base name)
+    QString sourceURL;      // the file path as the playlist named it
 
     // Same entry of the same playlist.
     bool isIdentical(const Media &other) const {
@@ -78,20 +78,20 @@ struct Media {
 // A playlist read from an ASX file. Items are the entries in file order (a
 // REPEAT block does not multiply them).
 struct PlaylistEntry {
-    QString ref;             // file path
-    int plays = 1;           // REPEAT COUNT n gives n + 1 plays; -1 endless
-    double startSeconds = 0; // clip start
-    double durationSeconds = -1;  // clip length; -1 = to the end
+    QString ref;                 // file path
+    int plays = 1;               // REPEAT COUNT n gives n + 1 plays; -1 endless
+    double startSeconds = 0;     // clip start
+    double durationSeconds = -1; // clip length; -1 = to the end
     QStringList paramNames;
     QStringList paramValues;
 };
 
 class Playlist {
 public:
-    quint64 id = 0;  // unique per playlist object the player made
+    quint64 id = 0; // unique per playlist object the player made
     QString name;
     QVector<PlaylistEntry> entries;
-    QStringList paramNames;   // playlist-level Param elements
+    QStringList paramNames; // playlist-level Param elements
     QStringList paramValues;
 
     int count() const { return int(entries.size()); }
@@ -141,10 +141,10 @@ public:
     virtual double currentPosition() const = 0;
     virtual void setCurrentPosition(double seconds) = 0;
 
-    virtual int volume() const = 0;        // 0-100
+    virtual int volume() const = 0; // 0-100
     virtual void setVolume(int volume) = 0;
 
-    virtual int playState() const = 0;     // PlayState
+    virtual int playState() const = 0; // PlayState
     virtual Media currentMedia() const = 0;
 
     // A media file's length without playing it (0: missing or unplayable).
