@@ -10,7 +10,7 @@
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/MediaInfoCache.h"
-#include "ui/main/Dialogs.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Tray.h"
 

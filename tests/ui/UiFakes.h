@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <functional>
 
-#include "ui/main/Dialogs.h"
 #include "ui/main/Tray.h"
+#include "ui/widgets/Dialogs.h"
 
 namespace kolva::test {
 
@@ -72,6 +72,21 @@ public:
     bool openUrl(const QUrl &url) override {
         opened << url;
         return true;
+    }
+    // Questions asked ("title|text"), answered in turn from `answers`
+    // (Cancel once they run out).
+    QStringList questions;
+    QList<Answer> answers;
+    Answer question(QWidget *, const QString &title, const QString &text, bool) override {
+        questions << title + "|" + text;
+        return answers.isEmpty() ? Answer::Cancel : answers.takeFirst();
+    }
+    QStringList fileListDialogs; // "title|filter;;filter"
+    QStringList filesAnswer;     // what the several-files dialog returns
+    QStringList openFileNames(QWidget *, const QString &title,
+                              const QStringList &filters) override {
+        fileListDialogs << title + "|" + filters.join(";;");
+        return filesAnswer;
     }
 };
 

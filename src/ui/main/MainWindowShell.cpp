@@ -15,7 +15,7 @@
 #include "app/AutoRun.h"
 #include "app/MainController.h"
 #include "base/Helpers.h"
-#include "ui/main/Dialogs.h"
+#include "ui/widgets/Dialogs.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Pictures.h"
 #include "ui/main/Skin.h"
