@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include "Version.h"
+#include "base/AtomicFile.h"
 
 namespace kolva {
 
@@ -65,11 +65,7 @@ void AutoRun::setAutoRun(bool on) const {
     if (!QDir().mkpath(m_dir))
         return;
     // Written in full or not at all, so a half entry never starts at log-on.
-    QSaveFile file(entryPath());
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(entryText(m_executable).toUtf8());
-    file.commit();
+    writeFileAtomically(entryPath(), entryText(m_executable).toUtf8());
 }
 
 } // namespace kolva

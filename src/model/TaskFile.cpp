@@ -4,12 +4,7 @@
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "base/AtomicFile.h"
 #include "model/NumberText.h"
 #include "model/XmlText.h"
 
@@ -19,12 +14,15 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString boolText(bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); }
+QString boolText(bool b) {
+    return b ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 void appendTask(QString &out, const Task &t) {
     out += kCrLf;
     out += QLatin1String("\t<Task Enabled=\"") + boolText(t.Enabled);
-    out += QLatin1String("\" Title=\"") + xmlAttributeText(t.Title.isEmpty() ? QStringLiteral("任务") : t.Title);
+    out += QLatin1String("\" Title=\"") +
+           xmlAttributeText(t.Title.isEmpty() ? QStringLiteral("任务") : t.Title);
     out += QLatin1String("\" Volume=\"") + QString::number(t.Volume);
     out += QLatin1String("\" StartTime=\"") + xmlAttributeText(t.StartTime);
     out += QLatin1String("\" Duration=\"") + xmlAttributeText(t.Duration);
@@ -37,7 +35,8 @@ void appendTask(QString &out, const Task &t) {
         out += QLatin1String("\" Volume=\"") + QString::number(r.Volume);
         out += QLatin1String("\" Sort=\"") + QString::number(r.Sort);
         out += QLatin1String("\" Repeat=\"") + QString::number(r.Repeat);
-        out += QLatin1String("\" Duration=\"") + xmlAttributeText(r.Duration) + QLatin1String("\">");
+        out +=
+            QLatin1String("\" Duration=\"") + xmlAttributeText(r.Duration) + QLatin1String("\">");
         for (const Song &s : r.Songs) {
             out += kCrLf;
             out += QLatin1String("\t\t\t<Song Repeat=\"") + QString::number(s.Repeat);
@@ -63,7 +62,9 @@ QString text(const QXmlStreamAttributes &a, QLatin1String name) {
 }
 
 // Skips the current element with everything inside it.
-void skipElement(QXmlStreamReader &xml) { xml.skipCurrentElement(); }
+void skipElement(QXmlStreamReader &xml) {
+    xml.skipCurrentElement();
+}
 
 Song readSong(const QXmlStreamAttributes &a) {
     Song s;
@@ -96,26 +97,12 @@ Task readTaskAttributes(const QXmlStreamAttributes &a) {
     return t;
 }
 
-bool writeAll(int fd, const char *data, qint64 size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 } // namespace
 
 bool parseTaskFile(const QByteArray &bytes, TaskList &list) {
     QXmlStreamReader xml(bytes);
     xml.setNamespaceProcessing(false);
-    xml.setEntityExpansionLimit(1024);  // no "billion laughs" from a DTD
+    xml.setEntityExpansionLimit(1024); // no "billion laughs" from a DTD
     TaskList result;
     bool rootSeen = false;
     while (!xml.atEnd()) {
@@ -123,7 +110,7 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list) {
         if (!xml.isStartElement())
             continue;
         if (rootSeen)
-            break;  // unreachable: the root's content is consumed below
+            break; // unreachable: the root's content is consumed below
         rootSeen = true;
         if (xml.name() != QLatin1String("Tasklist")) {
             skipElement(xml);
@@ -210,41 +197,14 @@ bool writeUnicodeFile(const QString &path, const QString &text, QString *error) 
         bytes.append(char(u >> 8));
     }
 
-    const QFileInfo info(path);
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    QByteArray temp = QFile::encodeName(info.absolutePath()) + "/." +
-                      QFile::encodeName(info.fileName()) + ".XXXXXX";
-    auto fail = [&](const char *what) {
-        const int err = errno;
-        if (error) {
-            *error = QStringLiteral("无法保存任务文件 %1：%2（%3）")
-                         .arg(info.absoluteFilePath(), QString::fromUtf8(what),
-                              QString::fromLocal8Bit(std::strerror(err)));
-        }
-        return false;
-    };
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return fail("无法创建临时文件");
-    // The new file keeps the old one's permissions (0644 for a first save).
-    struct stat old {};
-    ::fchmod(fd, ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : 0644);
-    const bool written = writeAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
-    const int writeErrno = errno;
-    if (::close(fd) != 0 || !written) {
-        ::unlink(temp.constData());
-        errno = written ? errno : writeErrno;
-        return fail("写入失败");
+    QString reason;
+    if (writeFileAtomically(path, bytes, &reason))
+        return true;
+    if (error) {
+        *error = QStringLiteral("无法保存任务文件 %1：%2")
+                     .arg(QFileInfo(path).absoluteFilePath(), reason);
     }
-    // rename() replaces the old file in one step: readers see the old or the
-    // new list, never a half-written one.
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        errno = err;
-        return fail("无法替换原文件");
-    }
-    return true;
+    return false;
 }
 
 bool saveTasks(const QString &path, const TaskList &list, QString *error) {

@@ -1,9 +1,9 @@
 // The playlist of one region pass: the ASX file the player reads, the pass
 // counters and the hand-over to the player.
 
-#include <QSaveFile>
 #include <algorithm>
 
+#include "base/AtomicFile.h"
 #include "base/Clock.h"
 #include "model/XmlText.h"
 #include "playback/PlayerControl.h"
@@ -79,11 +79,10 @@ QVector<int> PlayerControl::randomOrder(int first, int last) {
 void PlayerControl::writePlaylistFile(const QByteArray &text) const {
     // Written beside and renamed over the previous playlist, so a failed write
     // never leaves a half file for the player to read.
-    QSaveFile file(m_paths.playlistFile());
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
-        throw PlaybackError(QStringLiteral("无法写入播放列表 %1: %2")
-                                .arg(m_paths.playlistFile(), file.errorString()));
-    }
+    QString reason;
+    if (!writeFileAtomically(m_paths.playlistFile(), text, &reason))
+        throw PlaybackError(
+            QStringLiteral("无法写入播放列表 %1: %2").arg(m_paths.playlistFile(), reason));
 }
 
 void PlayerControl::playRegion(int index, Region &region) {
