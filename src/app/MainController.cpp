@@ -177,7 +177,8 @@ void MainController::initPlayers() {
 }
 
 void MainController::loadTaskList() {
-    // A missing or broken file leaves the list as it was (empty at start-up).
+    // At start-up and after the task editor closed. A missing or broken file
+    // leaves the list as it was (empty at start-up).
     loadTasks(m_paths.taskFile(), d->tasks);
     emit tasksChanged();
 }
@@ -239,10 +240,8 @@ void MainController::seekClicked(double fraction) {
     fraction = qBound(0.0, fraction, 1.0);
     PlaybackDisplay &display = d->display;
     const double target = fraction * (display.progressMax - display.progressMin);
-    if (d->insertPlayer.playState() == PlayStatePlaying)
-        d->insertPlayer.setCurrentPosition(target);
-    else if (d->mainPlayer.playState() == PlayStatePlaying)
-        d->mainPlayer.setCurrentPosition(target);
+    if (const int sounding = d->players.soundingPlayer(); sounding >= 0)
+        d->players.Players[sounding]->setCurrentPosition(target);
     display.progressValue = target;
     emit displayChanged();
 }
@@ -250,10 +249,8 @@ void MainController::seekClicked(double fraction) {
 void MainController::volumeClicked(double fraction) {
     fraction = qBound(0.0, fraction, 1.0);
     const int volume = qRound(fraction * 100.0);
-    if (d->insertPlayer.playState() == PlayStatePlaying)
-        d->insertPlayer.setVolume(volume);
-    else if (d->mainPlayer.playState() == PlayStatePlaying)
-        d->mainPlayer.setVolume(volume);
+    if (const int sounding = d->players.soundingPlayer(); sounding >= 0)
+        d->players.Players[sounding]->setVolume(volume);
     d->display.volume = volume;
     emit displayChanged();
 }
@@ -281,11 +278,6 @@ void MainController::playSong(const QString &songFile) {
     region.Songs.append(song);
     task.Regions.append(region);
     guarded([&] { d->players.playTask(task); });
-}
-
-void MainController::reloadTasks() {
-    loadTasks(m_paths.taskFile(), d->tasks);
-    emit tasksChanged();
 }
 
 // --- Timer ticks -----------------------------------------------------------------

@@ -49,7 +49,7 @@ public:
 
     // Start-up steps run by the window's first timerLoad tick, in this order.
     void initPlayers();            // hands both players to the player layer
-    void loadTaskList();           // Tasks from the task file
+    void loadTaskList();           // Tasks from the task file (also after the editor closed)
     void startTimers();            // timerTime 900 ms, timerPosition 500 ms
     void startScheduleAtStartUp(); // as a click on picDingShi(0)
     // Form_Unload: all timers off.
@@ -63,7 +63,6 @@ public:
     void volumeClicked(double fraction);    // 0..1 along pgVolume
     void playTaskById(int taskId);          // detail view PlayTask
     void playSong(const QString &songFile); // detail view PlaySong
-    void reloadTasks();                     // after the task editor closed
 
     // Timer ticks (public so tests can drive them without real time).
     void timerLoopTick();

@@ -1,49 +1,39 @@
 #include "model/ClockTime.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kolva {
 
-bool isDigits(const QString &text) {
-    for (QChar c : text) {
-        if (c.unicode() < u'0' || c.unicode() > u'9')
-            return false;
+int secondOfDay(QStringView text) {
+    // Everything from the first "." on is ignored (fractions of a second).
+    const qsizetype dot = text.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        text = text.left(dot);
+    int values[3] = {0, 0, 0};
+    int part = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(':')) {
+            if (++part > 2)
+                return -1;
+        } else if (!isDigit(c)) {
+            return -1;
+        } else {
+            // Anything above 99 is out of range for every part, so the value
+            // saturates there instead of overflowing on long digit runs.
+            values[part] = std::min(values[part] * 10 + (c.unicode() - u'0'), 1000);
+        }
     }
-    return true;
+    if (part != 2 || values[0] > 23 || values[1] > 59 || values[2] > 59)
+        return -1;
+    return values[0] * 3600 + values[1] * 60 + values[2];
 }
-
-namespace {
-
-// Value of a digit run without overflow: anything above 99 is out of range for
-// every part anyway, so the value saturates there.
-int partValue(const QString &part) {
-    int value = 0;
-    for (QChar c : part) {
-        value = value * 10 + (c.unicode() - u'0');
-        if (value > 1000)
-            return 1000;
-    }
-    return value;
-}
-
-} // namespace
 
 bool parseTime(const QString &text, QTime *time, QString *normalised) {
-    if (text.isEmpty())
+    const int second = secondOfDay(text);
+    if (second < 0)
         return false;
-    const QString first = text.section(QLatin1Char('.'), 0, 0);
-    const QStringList parts = first.split(QLatin1Char(':'));
-    if (parts.size() != 3)
-        return false;
-    int values[3];
-    for (int i = 0; i < 3; ++i) {
-        if (!isDigits(parts[i]))
-            return false;
-        values[i] = partValue(parts[i]);
-    }
-    if (values[0] > 23 || values[1] > 59 || values[2] > 59)
-        return false;
-    const QTime t(values[0], values[1], values[2]);
+    const QTime t(second / 3600, second / 60 % 60, second % 60);
     if (time)
         *time = t;
     if (normalised)
@@ -52,17 +42,12 @@ bool parseTime(const QString &text, QTime *time, QString *normalised) {
 }
 
 int64_t timeToMs(const QString &text) {
-    QTime t;
-    if (!parseTime(text, &t))
-        return 0;
-    return int64_t(t.hour()) * 3600000 + int64_t(t.minute()) * 60000 + int64_t(t.second()) * 1000;
+    return std::max(secondOfDay(text), 0) * int64_t(1000);
 }
 
 QTime timeToDate(const QString &text) {
-    QTime t;
-    if (!parseTime(text, &t))
-        return QTime(0, 0, 0);
-    return t;
+    const int second = std::max(secondOfDay(text), 0);
+    return QTime(second / 3600, second / 60 % 60, second % 60);
 }
 
 QString formatMinutesSeconds(double seconds) {

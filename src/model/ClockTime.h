@@ -3,8 +3,11 @@
 // (durations, clip offsets). Stored values are the normalised two-digit form.
 
 #include <QString>
+#include <QStringView>
 #include <QTime>
 #include <cstdint>
+
+#include "model/NumberText.h"
 
 namespace kolva {
 
@@ -14,14 +17,16 @@ namespace kolva {
 // only when the text is valid and the pointer is given.
 bool parseTime(const QString &text, QTime *time = nullptr, QString *normalised = nullptr);
 
+// The second of the day (0-86399) a clock-time text names, by the rules of
+// parseTime; -1 for an invalid text. Allocates nothing: the schedule reads
+// every task's start time on every tick.
+int secondOfDay(QStringView text);
+
 // Hours*3600000 + minutes*60000 + seconds*1000; 0 for an invalid text.
 int64_t timeToMs(const QString &text);
 
 // The time of day; midnight for an invalid text.
 QTime timeToDate(const QString &text);
-
-// True when every character is an ASCII digit (true for the empty text).
-bool isDigits(const QString &text);
 
 // "mm:ss" of a number of seconds, rounded to the whole second; minutes keep
 // growing past 99 (100 minutes show as "100:00").

@@ -1,19 +1,23 @@
 #include "model/NumberText.h"
 
 #include <QByteArray>
-#include <cmath>
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <limits>
 
 namespace kolva {
 
 namespace {
-bool isAsciiDigit(QChar c) { return c.unicode() >= u'0' && c.unicode() <= u'9'; }
 bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
            c == QLatin1Char('\n') || c == QChar(0x3000);
 }
 } // namespace
+
+bool isDigits(QStringView text) {
+    return std::all_of(text.begin(), text.end(), isDigit);
+}
 
 double leadingNumber(QStringView text) {
     qsizetype i = 0;
@@ -24,14 +28,14 @@ double leadingNumber(QStringView text) {
     if (i < n && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-')))
         ++i;
     qsizetype digits = 0;
-    while (i < n && isAsciiDigit(text[i])) {
+    while (i < n && isDigit(text[i])) {
         ++i;
         ++digits;
     }
     if (i < n && text[i] == QLatin1Char('.')) {
         qsizetype j = i + 1;
         qsizetype frac = 0;
-        while (j < n && isAsciiDigit(text[j])) {
+        while (j < n && isDigit(text[j])) {
             ++j;
             ++frac;
         }
@@ -48,7 +52,7 @@ double leadingNumber(QStringView text) {
         if (j < n && (text[j] == QLatin1Char('+') || text[j] == QLatin1Char('-')))
             ++j;
         qsizetype expDigits = 0;
-        while (j < n && isAsciiDigit(text[j])) {
+        while (j < n && isDigit(text[j])) {
             ++j;
             ++expDigits;
         }
@@ -67,12 +71,13 @@ double leadingNumber(QStringView text) {
         const bool tiny = ascii.contains("e-") || ascii.contains("E-");
         value = tiny ? 0.0 : ((*first == '-') ? -HUGE_VAL : HUGE_VAL);
     }
-    return std::isfinite(value) ? value : (value > 0 ? std::numeric_limits<double>::max()
-                                                     : -std::numeric_limits<double>::max());
+    return std::isfinite(value) ? value
+                                : (value > 0 ? std::numeric_limits<double>::max()
+                                             : -std::numeric_limits<double>::max());
 }
 
 int32_t readNumber(QStringView text) {
-    const double rounded = std::nearbyint(leadingNumber(text));  // default mode: half to even
+    const double rounded = std::nearbyint(leadingNumber(text)); // default mode: half to even
     if (rounded >= double(std::numeric_limits<int32_t>::max()))
         return std::numeric_limits<int32_t>::max();
     if (rounded <= double(std::numeric_limits<int32_t>::min()))

@@ -9,6 +9,14 @@
 
 namespace kolva {
 
+// True for the ASCII digits 0-9 (not for other scripts' digits).
+constexpr bool isDigit(QChar c) {
+    return c.unicode() >= u'0' && c.unicode() <= u'9';
+}
+
+// True when every character is an ASCII digit (true for the empty text).
+bool isDigits(QStringView text);
+
 // The longest leading number as a double (0 when there is none).
 double leadingNumber(QStringView text);
 

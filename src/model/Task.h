@@ -11,9 +11,9 @@ namespace kolva {
 
 struct Song {
     QString SongFile;
-    int32_t Repeat = 0;  // -1 endless, 0 and 1 once, n plays
-    QString StartTime;   // clip start "HH:MM:SS" or "" = from the beginning
-    QString Duration;    // clip length or "" = to the end of the file
+    int32_t Repeat = 0; // -1 endless, 0 and 1 once, n plays
+    QString StartTime;  // clip start "HH:MM:SS" or "" = from the beginning
+    QString Duration;   // clip length or "" = to the end of the file
     int32_t ParentTaskID = 0;
     int32_t ParentRegionID = 0;
     int32_t SongID = 0;
@@ -21,10 +21,10 @@ struct Song {
 
 struct Region {
     QString Title;
-    int32_t Volume = 0;  // 0-100; negative = the task's volume
-    int32_t Sort = 0;    // 1 = fresh random order at each pass
-    int32_t Repeat = 0;  // -1 endless, 0 and 1 one pass, n passes
-    QString Duration;    // longest time over all passes, "" = none
+    int32_t Volume = 0; // 0-100; negative = the task's volume
+    int32_t Sort = 0;   // 1 = fresh random order at each pass
+    int32_t Repeat = 0; // -1 endless, 0 and 1 one pass, n passes
+    QString Duration;   // longest time over all passes, "" = none
     QVector<Song> Songs;
     int32_t ParentTaskID = 0;
     int32_t RegionID = 0;
@@ -36,7 +36,7 @@ struct Region {
 
 struct Task {
     QString Title;
-    int32_t Volume = 0;  // 0-100, -1 = leave the player's volume unchanged
+    int32_t Volume = 0; // 0-100, -1 = leave the player's volume unchanged
     QString StartTime;
     QString StopTime;
     QString Duration;
@@ -46,8 +46,8 @@ struct Task {
     QVector<Region> Regions;
     // Run time only (player slots).
     int32_t CurrentRegion = 0;
-    int64_t StartTick = 0;  // tick of the last start or resume; 0 while paused
-    int64_t PlayedMs = 0;   // played before the last pause
+    int64_t StartTick = 0; // tick of the last start or resume; 0 while paused
+    int64_t PlayedMs = 0;  // played before the last pause
 };
 
 using TaskList = QVector<Task>;
@@ -63,9 +63,21 @@ void copyTask(const Task &source, Task &target);
 void copyRegion(const Region &source, Region &target);
 void copySong(const Song &source, Song &target);
 
-inline bool isTaskListEmpty(const QVector<Task> &list) { return list.isEmpty(); }
-inline bool isRegionListEmpty(const QVector<Region> &list) { return list.isEmpty(); }
-inline bool isSongListEmpty(const QVector<Song> &list) { return list.isEmpty(); }
+inline bool isTaskListEmpty(const QVector<Task> &list) {
+    return list.isEmpty();
+}
+inline bool isRegionListEmpty(const QVector<Region> &list) {
+    return list.isEmpty();
+}
+inline bool isSongListEmpty(const QVector<Song> &list) {
+    return list.isEmpty();
+}
+
+// The volume a pass of the region plays at: the region's own, else the task's;
+// -1 when neither sets one (the player keeps the volume it has).
+inline int32_t passVolume(const Task &task, const Region &region) {
+    return region.Volume >= 0 ? region.Volume : task.Volume >= 0 ? task.Volume : -1;
+}
 
 // Index of the first region with this id, or -1.
 int findRegionIndex(const Task &task, int32_t regionId);

@@ -18,14 +18,6 @@ QString attribute(const QXmlStreamAttributes &attributes, QLatin1StringView name
     return QString();
 }
 
-bool allDigits(QStringView text) {
-    for (QChar c : text) {
-        if (c.unicode() < u'0' || c.unicode() > u'9')
-            return false;
-    }
-    return true;
-}
-
 // Plays of an entry inside a REPEAT block with the given COUNT text.
 int playsForCount(const QString &countText) {
     const int count = readNumber(countText);
@@ -45,7 +37,7 @@ double AsxReader::clockSeconds(const QString &raw) {
     double fraction = 0;
     if (dot >= 0) {
         const QStringView digits = QStringView(text).mid(dot + 1);
-        if (!allDigits(digits) || digits.size() > 9)
+        if (!isDigits(digits) || digits.size() > 9)
             return -1;
         double scale = 0.1;
         for (QChar c : digits) {
@@ -55,17 +47,16 @@ double AsxReader::clockSeconds(const QString &raw) {
     }
     const QStringList parts = whole.split(QLatin1Char(':'));
     if (parts.size() == 3) {
-        // The stored form: validated by the one clock-time reader.
-        if (!parseTime(whole))
-            return -1;
-        return double(timeToMs(whole)) / 1000.0 + fraction;
+        // The stored form: read by the one clock-time reader.
+        const int second = secondOfDay(whole);
+        return second < 0 ? -1 : second + fraction;
     }
     // Shorter forms other ASX writers use: "MM:SS" and "SS".
     if (parts.size() > 3)
         return -1;
     double seconds = 0;
     for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 6 || !allDigits(part))
+        if (part.isEmpty() || part.size() > 6 || !isDigits(part))
             return -1;
         seconds = seconds * 60 + part.toInt();
     }

@@ -66,6 +66,14 @@ int PlayerControl::activePlayer() const {
     return -1;
 }
 
+int PlayerControl::soundingPlayer() const {
+    if (Players[InsertPlayer]->playState() == PlayStatePlaying)
+        return InsertPlayer;
+    if (Players[MainPlayer]->playState() == PlayStatePlaying)
+        return MainPlayer;
+    return -1;
+}
+
 void PlayerControl::pauseActive() {
     const int active = activePlayer();
     if (active >= 0)

@@ -62,8 +62,13 @@ public:
     void pauseActive();
     void resumeActive();
     void stopAll();
-    // Insert player when busy, else main player when busy, else -1.
+    // The player whose task is in charge, by the busy flags: insert when busy,
+    // else main when busy, else -1. Pause/resume and "already playing" follow it.
     int activePlayer() const;
+    // The player that is heard, by the play states: insert when playing, else
+    // main when playing, else -1. The position display, seeking and the volume
+    // bar follow it (a busy player may be paused or between entries).
+    int soundingPlayer() const;
     bool isTaskPlaying(int32_t taskId) const;
     // Starts the player that has just been given a playlist (the tick of
     // TimerPlayerBugPlay). Does nothing when the player no longer holds a task

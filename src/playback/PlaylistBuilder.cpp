@@ -126,10 +126,8 @@ void PlayerControl::playRegionAt(int index, int pos) {
     task.CurrentRegion = findRegionIndex(task, region.RegionID);
 
     MediaPlayer *player = Players[index];
-    if (region.Volume >= 0)
-        player->setVolume(region.Volume);
-    else if (task.Volume >= 0)
-        player->setVolume(task.Volume);
+    if (const int32_t volume = passVolume(task, region); volume >= 0)
+        player->setVolume(volume);
 
     PlayerBusy[index] = 1;
     PlaylistPtr playlist =

@@ -69,10 +69,8 @@ void PlaybackMonitor::wmp_OpenStateChange(int index, int newState) {
         const PlaylistPtr playlist = player->currentPlaylist();
         const Region region = playlist ? m_players.getPlayingRegion(*playlist, index) : Region{};
         const Task &task = m_players.PlayingTasks[index];
-        if (region.Volume >= 0)
-            m_display.volume = region.Volume;
-        else if (task.Volume >= 0)
-            m_display.volume = task.Volume;
+        if (const int32_t volume = passVolume(task, region); volume >= 0)
+            m_display.volume = volume;
         m_display.taskTitle = task.Title;
         m_display.regionTitle = region.Title;
         changed();
@@ -95,13 +93,8 @@ void PlaybackMonitor::timerPositionTick() {
     const int mainState = mainPlayer->playState();
     const int insertState = insertPlayer->playState();
 
-    MediaPlayer *shown = nullptr;
-    if (insertState == PlayStatePlaying)
-        shown = insertPlayer;
-    else if (mainState == PlayStatePlaying)
-        shown = mainPlayer;
-    if (shown) {
-        const double position = shown->currentPosition();
+    if (const int sounding = m_players.soundingPlayer(); sounding >= 0) {
+        const double position = m_players.Players[sounding]->currentPosition();
         m_display.playTime = formatMinutesSeconds(position);
         m_display.progressValue = minOf(m_display.progressMax, position);
     }

@@ -5,7 +5,6 @@
 // Thread: UI thread. The schedule is on exactly while timerLoop runs; the
 // timer belongs to the main window and is only switched here.
 
-#include <QHash>
 #include <QString>
 #include <QTime>
 #include <QVector>
@@ -57,22 +56,12 @@ public:
     // "HH:MM:SS" of the present time of day.
     QString clockText() const;
 
-    // Second of the day a clock text names; -1 when it is not a valid clock
-    // time. The stored two-digit form is read without allocating, so a tick
-    // over thousands of tasks stays well under a millisecond.
-    static int secondOfDay(const QString &clockText);
-
 private:
-    // secondOfDay with the texts that need the full reader remembered, so a
-    // hand-edited list costs a lookup per task and tick, not a parse.
-    int startSecond(const QString &clockText);
-
     Clock &m_clock;
     PlayerControl &m_players;
     QTimer &m_timerLoop;
     std::function<void()> m_refreshStatusPage;
     std::function<void(double)> m_delay;
-    QHash<QString, int> m_parsedStartTimes;
 };
 
 } // namespace kolva

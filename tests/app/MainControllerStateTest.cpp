@@ -76,7 +76,7 @@ TEST(MainControllerState, TaskListLoadsAndReloadsFromTheFile) {
     ASSERT_EQ(rig.controller.tasks().size(), 2);
     EXPECT_EQ(rig.controller.tasks()[1].TaskID, 1);
     rig.writeTasks({makeTask("C", "11:00:00")});
-    rig.controller.reloadTasks();
+    rig.controller.loadTaskList();
     ASSERT_EQ(rig.controller.tasks().size(), 1);
     EXPECT_EQ(rig.controller.tasks()[0].Title, "C");
     EXPECT_EQ(changes, 2);
@@ -107,7 +107,7 @@ TEST(MainControllerState, FailuresAreReportedAndTheScheduleRunsOn) {
     // A pass end whose region the task no longer holds: reported from the
     // event, and the next tick still starts a due task.
     rig.writeTasks({makeTask("third", "08:00:30", {r})});
-    rig.controller.reloadTasks();
+    rig.controller.loadTaskList();
     rig.players().PlayingTasks[0].Regions[0].RegionID = 9;
     rig.mainPlayer.finishPass();
     rig.deliver();
@@ -143,7 +143,7 @@ TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
 
     // With the file writable again the schedule goes on as before.
     rig.writeTasks({makeTask("later", "08:00:20", {makeRegion("r", {{"/m/b.mp3"}})})});
-    rig.controller.reloadTasks();
+    rig.controller.loadTaskList();
     rig.runUntil(QTime(8, 0, 22));
     EXPECT_EQ(rig.players().PlayingTasks[0].Title, "later");
     EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);

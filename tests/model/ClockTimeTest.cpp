@@ -20,9 +20,9 @@ TEST(ClockTime, AcceptsAndNormalisesValidTexts) {
 }
 
 TEST(ClockTime, RejectsInvalidTextsWithoutTouchingOutputs) {
-    for (const char *bad : {"", "12:30", "12:30:00:00", "24:00:00", "00:60:00", "00:00:60",
-                            " 12:30:00", "12:30:00 ", "+1:2:3", "1:-2:3", "１:2:3", "a:b:c",
-                            "99999999999999999999:0:0", ".12:00:00"}) {
+    for (const char *bad :
+         {"", "12:30", "12:30:00:00", "24:00:00", "00:60:00", "00:00:60", " 12:30:00", "12:30:00 ",
+          "+1:2:3", "1:-2:3", "１:2:3", "a:b:c", "99999999999999999999:0:0", ".12:00:00"}) {
         QString n = "untouched";
         QTime t(1, 2, 3);
         EXPECT_FALSE(parseTime(QString::fromUtf8(bad), &t, &n)) << bad;
@@ -37,15 +37,18 @@ TEST(ClockTime, ConvertsToMillisecondsAndTimeOfDay) {
     EXPECT_EQ(timeToMs("abc"), 0);
     EXPECT_EQ(timeToDate("abc"), QTime(0, 0, 0));
     EXPECT_EQ(timeToDate("7:8:9"), QTime(7, 8, 9));
-    EXPECT_TRUE(isDigits(""));
-    EXPECT_FALSE(isDigits("1 2"));
+    EXPECT_EQ(secondOfDay(u"23:59:59"), 86399);
+    EXPECT_EQ(secondOfDay(u"12:30:00.75"), 45000);
+    EXPECT_EQ(secondOfDay(u"7:5"), -1);
+    EXPECT_TRUE(isDigits(u""));
+    EXPECT_FALSE(isDigits(u"1 2"));
 }
 
 TEST(ClockTime, FormatsMinutesSecondsRoundedWithGrowingMinutes) {
     EXPECT_EQ(formatMinutesSeconds(59.6), "01:00");
     EXPECT_EQ(formatMinutesSeconds(3725), "62:05");
     EXPECT_EQ(formatMinutesSeconds(6000), "100:00");
-    EXPECT_EQ(formatMinutesSeconds(0.5), "00:00");  // half to even
+    EXPECT_EQ(formatMinutesSeconds(0.5), "00:00"); // half to even
     EXPECT_EQ(formatMinutesSeconds(1.5), "00:02");
     EXPECT_EQ(formatMinutesSeconds(-3), "00:00");
 }

@@ -15,7 +15,6 @@
 #include "app/AutoRun.h"
 #include "app/MainController.h"
 #include "base/Helpers.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Pictures.h"
 #include "ui/main/Skin.h"
@@ -23,6 +22,7 @@
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
 #include "ui/widgets/ClickBar.h"
+#include "ui/widgets/Dialogs.h"
 
 namespace kolva {
 
@@ -59,21 +59,21 @@ void MainWindow::timerLoadTick() {
     m_cmdSkin->setToolTip(QStringLiteral("管理皮肤"));
     // 7. The two players go to the player layer (0 main, 1 insert).
     m_controller.initPlayers();
-    // 8. + 9. The task list from the task file, into the list view.
-    m_controller.loadTaskList();
+    // 8. The list view's columns, then the task list from the task file
+    //    (tasksChanged fills the view).
     m_taskList->initTaskListView();
-    fillTaskList();
-    // 10. The status strip's empty page, hidden until the schedule shows it.
+    m_controller.loadTaskList();
+    // 9. The status strip's empty page, hidden until the schedule shows it.
     m_strip->initHtmlPage();
     m_strip->hide();
-    // 11. Volume bar range.
+    // 10. Volume bar range.
     m_pgVolume->setRangeF(0, 100);
-    // 12. Initial captions, as the controller holds them until playback or
+    // 11. Initial captions, as the controller holds them until playback or
     //     the schedule writes real values.
     refreshDisplay();
-    // 14. Clock and display timers.
+    // 12. Clock and display timers.
     m_controller.startTimers();
-    // 15. + 16. A short breath, then the schedule starts as picture 0 does.
+    // 13. A short breath, then the schedule starts as picture 0 does.
     delay(50);
     if (m_unloaded)
         return;                            // closed while waiting
@@ -169,9 +169,9 @@ void MainWindow::lvwTaskListClicked(int taskId) {
 void MainWindow::cmdTaskListClicked() {
     if (m_openTaskEditor)
         m_openTaskEditor(this);
-    // The editor wrote its changes to the task file; the list follows it.
-    m_controller.reloadTasks();
-    fillTaskList();
+    // The editor wrote its changes to the task file; the list follows it
+    // (tasksChanged fills the view).
+    m_controller.loadTaskList();
 }
 
 void MainWindow::cmdSkinClicked() {
