@@ -1,24 +1,167 @@
 #include "platform/MediaInfoCache.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QMutex>
+#include <QThreadPool>
 #include <gst/pbutils/pbutils.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/GstSupport.h"
 
 namespace kolva {
 
-MediaInfoCache::MediaInfoCache(int timeoutMs) : m_timeoutMs(timeoutMs) {
+namespace {
+
+qint64 monotonicMs() {
+    static QElapsedTimer started = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return started.elapsed() + 1; // never 0: 0 means "never checked"
+}
+
+// Any thread. One discovery with its own discoverer (the discoverer's
+// synchronous mode runs its own bus loop, so it may run on a worker).
+double discoverWith(GstDiscoverer *discoverer, const QString &path) {
+    const QString uri = gst::fileUri(path);
+    if (!discoverer || uri.isEmpty())
+        return 0;
+    GError *error = nullptr;
+    GstDiscovererInfo *info =
+        gst_discoverer_discover_uri(discoverer, uri.toUtf8().constData(), &error);
+    if (error)
+        g_error_free(error);
+    if (!info)
+        return 0;
+    double seconds = 0;
+    const GstDiscovererResult result = gst_discoverer_info_get_result(info);
+    // MISSING_PLUGINS is what a WMV gives with its video decoders ranked
+    // down; its audio still plays, so a known length counts.
+    if (result == GST_DISCOVERER_OK || result == GST_DISCOVERER_MISSING_PLUGINS) {
+        GList *audio = gst_discoverer_info_get_audio_streams(info);
+        const GstClockTime d = gst_discoverer_info_get_duration(info);
+        if (audio && GST_CLOCK_TIME_IS_VALID(d))
+            seconds = double(d) / double(GST_SECOND);
+        gst_discoverer_stream_info_list_free(audio);
+    }
+    gst_discoverer_info_unref(info);
+    return seconds;
+}
+
+GstDiscoverer *newDiscoverer(int timeoutMs) {
+    GError *error = nullptr;
+    GstDiscoverer *d = gst_discoverer_new(GstClockTime(timeoutMs) * GST_MSECOND, &error);
+    if (error)
+        g_error_free(error);
+    return d;
+}
+
+// Worker thread. Size and time of a regular, readable file; size -1 for
+// anything else. stat never opens the file, so a FIFO that no one writes
+// to cannot hold the worker.
+MediaInfoCache::Entry statFile(const QString &path) {
+    MediaInfoCache::Entry e;
+    struct stat st {};
+    const QByteArray native = QFile::encodeName(path);
+    if (::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        ::access(native.constData(), R_OK) != 0)
+        return e;
+    e.size = qint64(st.st_size);
+    e.mtimeMs = qint64(st.st_mtim.tv_sec) * 1000 + st.st_mtim.tv_nsec / 1000000;
+    return e;
+}
+
+} // namespace
+
+// Where workers hand their answers in; outlives the cache while a worker
+// still runs (a worker stuck on a hung disk at exit is left behind).
+struct MediaInfoCache::Inbox {
+    QMutex mutex;
+    MediaInfoCache *owner = nullptr;
+};
+
+MediaInfoCache::MediaInfoCache(int timeoutMs, int recheckMs, QObject *parent)
+    : MediaLengths(parent), m_timeoutMs(timeoutMs), m_recheckMs(recheckMs), m_pool(new QThreadPool),
+      m_inbox(std::make_shared<Inbox>()) {
     gst::ensureInitialised();
+    m_inbox->owner = this;
+    // Two workers: one stuck path does not stop the others' answers, and the
+    // player keeps the other core.
+    m_pool->setMaxThreadCount(2);
+    m_pool->setExpiryTimeout(10000);
 }
 
 MediaInfoCache::~MediaInfoCache() {
+    {
+        QMutexLocker lock(&m_inbox->mutex);
+        m_inbox->owner = nullptr;
+    }
+    m_pool->clear(); // jobs not yet started are dropped
+    // A worker hung on a dead disk must not hold the program's exit: wait a
+    // little, then leave the pool (and its threads) behind.
+    if (m_pool->waitForDone(m_timeoutMs + 1000))
+        delete m_pool;
     if (m_discoverer)
         g_object_unref(m_discoverer);
 }
 
+std::optional<double> MediaInfoCache::lookup(const QString &path) {
+    if (path.isEmpty())
+        return 0.0;
+    const auto it = m_entries.constFind(path);
+    const bool known = it != m_entries.constEnd() && it->checkedMs != 0;
+    if (known && monotonicMs() - it->checkedMs < m_recheckMs)
+        return it->duration;
+    if (!m_pending.contains(path)) {
+        m_pending.insert(path);
+        const Entry before = known ? *it : Entry{};
+        const int timeoutMs = m_timeoutMs;
+        m_pool->start([path, before, known, timeoutMs, inbox = m_inbox] {
+            Entry now = statFile(path);
+            bool discovered = false;
+            if (known && now.size == before.size && now.mtimeMs == before.mtimeMs) {
+                now.duration = before.duration;
+            } else if (now.size > 0) {
+                GstDiscoverer *d = newDiscoverer(timeoutMs);
+                now.duration = discoverWith(d, path);
+                if (d)
+                    g_object_unref(d);
+                discovered = true;
+            }
+            QMutexLocker lock(&inbox->mutex);
+            if (MediaInfoCache *owner = inbox->owner)
+                QMetaObject::invokeMethod(
+                    owner,
+                    [owner, path, now, discovered] { owner->answered(path, now, discovered); },
+                    Qt::QueuedConnection);
+        });
+    }
+    if (known)
+        return it->duration; // the recheck corrects it later if the file changed
+    return std::nullopt;
+}
+
+// UI thread (queued from a worker).
+void MediaInfoCache::answered(const QString &path, const Entry &entry, bool discovered) {
+    m_pending.remove(path);
+    const auto it = m_entries.constFind(path);
+    const bool hadAnswer = it != m_entries.constEnd() && it->checkedMs != 0;
+    const double before = hadAnswer ? it->duration : -1;
+    if (discovered)
+        ++m_discoveries;
+    Entry stored = entry;
+    stored.checkedMs = monotonicMs();
+    m_entries.insert(path, stored);
+    if (!hadAnswer || before != entry.duration)
+        emit lengthKnown(path, entry.duration);
+}
+
 bool MediaInfoCache::isCached(const QString &path) const {
     const auto it = m_entries.constFind(path);
-    if (it == m_entries.constEnd())
+    if (it == m_entries.constEnd() || it->size < 0)
         return false;
     const QFileInfo info(path);
     return info.exists() && info.size() == it->size &&
@@ -36,43 +179,14 @@ double MediaInfoCache::duration(const QString &path) {
     const auto it = m_entries.constFind(path);
     if (it != m_entries.constEnd() && it->size == size && it->mtimeMs == mtime)
         return it->duration;
-    const double seconds = size > 0 ? discover(path) : 0;
-    m_entries.insert(path, Entry{size, mtime, seconds});
-    return seconds;
-}
-
-double MediaInfoCache::discover(const QString &path) {
-    ++m_discoveries;
-    if (!m_discoverer) {
-        GError *error = nullptr;
-        m_discoverer = gst_discoverer_new(GstClockTime(m_timeoutMs) * GST_MSECOND, &error);
-        if (error)
-            g_error_free(error);
-        if (!m_discoverer)
-            return 0;
-    }
-    const QString uri = gst::fileUri(path);
-    if (uri.isEmpty())
-        return 0;
-    GError *error = nullptr;
-    GstDiscovererInfo *info =
-        gst_discoverer_discover_uri(m_discoverer, uri.toUtf8().constData(), &error);
-    if (error)
-        g_error_free(error);
-    if (!info)
-        return 0;
     double seconds = 0;
-    const GstDiscovererResult result = gst_discoverer_info_get_result(info);
-    // MISSING_PLUGINS is what a WMV gives with its video decoders ranked
-    // down; its audio still plays, so a known length counts.
-    if (result == GST_DISCOVERER_OK || result == GST_DISCOVERER_MISSING_PLUGINS) {
-        GList *audio = gst_discoverer_info_get_audio_streams(info);
-        const GstClockTime d = gst_discoverer_info_get_duration(info);
-        if (audio && GST_CLOCK_TIME_IS_VALID(d))
-            seconds = double(d) / double(GST_SECOND);
-        gst_discoverer_stream_info_list_free(audio);
+    if (size > 0) {
+        ++m_discoveries;
+        if (!m_discoverer)
+            m_discoverer = newDiscoverer(m_timeoutMs);
+        seconds = discoverWith(m_discoverer, path);
     }
-    gst_discoverer_info_unref(info);
+    m_entries.insert(path, Entry{size, mtime, seconds, monotonicMs()});
     return seconds;
 }
 
