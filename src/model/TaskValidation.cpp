@@ -1,0 +1,130 @@
+#include "model/TaskValidation.h"
+
+#include "model/ClockTime.h"
+#include "model/NumberText.h"
+
+namespace kolva {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+QString withoutBlanks(const QString &text) {
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
+            out += c;
+    }
+    return out;
+}
+
+void append(QString &errors, const QString &message) {
+    errors += kCrLf;
+    errors += message;
+}
+
+// Checks one time box; a valid text is normalised in place.
+bool checkTime(QString &box) {
+    QString normalised;
+    if (!parseTime(box, nullptr, &normalised))
+        return false;
+    box = normalised;
+    return true;
+}
+
+QString regionMessage(int number, const char16_t *what) {
+    return QStringLiteral("第") + QString::number(number) + QStringLiteral("个区间：") +
+           QString::fromUtf16(what);
+}
+
+} // namespace
+
+double volumeBoxValue(const QString &text) {
+    return leadingNumber(withoutBlanks(text));
+}
+
+int32_t volumeBoxNumber(const QString &text) {
+    return readNumber(withoutBlanks(text));
+}
+
+bool volumeBoxInRange(const QString &text) {
+    return volumeBoxValue(text) >= 0 && volumeBoxNumber(text) <= 100;
+}
+
+QString validateTask(TaskForm &form) {
+    QString errors;
+    if (form.title.isEmpty())
+        errors = QStringLiteral("任务标题不可以为空;");
+    if (form.ownVolume && !volumeBoxInRange(form.volume))
+        append(errors, QStringLiteral("任务音量输入错误，取值范围为[0,100];"));
+    if (form.startTime.isEmpty())
+        append(errors, QStringLiteral("任务开始时间不可以为空;"));
+    if (!checkTime(form.startTime))
+        append(errors, QStringLiteral("任务开始时间格式有误，请参照示例;"));
+    // The box of the mode that is not chosen is not looked at.
+    if (!form.stopTimeMode && !form.duration.isEmpty() && !checkTime(form.duration))
+        append(errors, QStringLiteral("任务时长格式有误。格式参照开始时间;"));
+    if (form.stopTimeMode && !form.stopTime.isEmpty() && !checkTime(form.stopTime))
+        append(errors, QStringLiteral("停止时间格式有误。格式参照开始时间;"));
+    for (const TaskForm::RegionEntry &entry : form.regions) {
+        const Region &r = entry.region;
+        if (r.Title.isEmpty())
+            append(errors, regionMessage(entry.number, u"标题不能为空;"));
+        if ((r.Volume != -1 && r.Volume < 0) || r.Volume > 100)
+            append(errors, regionMessage(entry.number, u"音量输入错误，取值范围为[0,100];"));
+        // A valid region duration is stored as the region editor holds it.
+        if (!r.Duration.isEmpty() && !parseTime(r.Duration))
+            append(errors, regionMessage(entry.number, u"时长格式有误，请参照示例;"));
+    }
+    return errors;
+}
+
+void applyTaskForm(const TaskForm &form, Task &task) {
+    task.Title = form.title;
+    task.Volume = form.ownVolume ? volumeBoxNumber(form.volume) : -1;
+    task.StartTime = form.startTime;
+    task.Duration = form.stopTimeMode ? QString() : form.duration;
+    task.StopTime = form.stopTimeMode ? form.stopTime : QString();
+    task.PowerOff = form.powerOff;
+    task.Enabled = form.enabled;
+    task.Regions.clear();
+    task.Regions.reserve(form.regions.size());
+    for (const TaskForm::RegionEntry &entry : form.regions) {
+        const Region &from = entry.region;
+        Region r;
+        r.Title = from.Title;
+        r.Volume = from.Volume;
+        r.Sort = from.Sort;
+        r.Repeat = from.Repeat;
+        r.Duration = from.Duration;
+        r.Songs.reserve(from.Songs.size());
+        for (const Song &s : from.Songs) {
+            Song song;
+            song.Repeat = s.Repeat;
+            song.StartTime = s.StartTime;
+            song.Duration = s.Duration;
+            song.SongFile = s.SongFile;
+            r.Songs.append(song);
+        }
+        task.Regions.append(r);
+    }
+}
+
+TaskForm taskFormOf(const Task &task) {
+    TaskForm form;
+    form.title = task.Title;
+    form.ownVolume = task.Volume != -1;
+    form.volume = QString::number(task.Volume);
+    form.startTime = task.StartTime;
+    form.duration = task.Duration;
+    form.stopTime = task.StopTime;
+    form.stopTimeMode = !task.StopTime.isEmpty();
+    form.enabled = task.Enabled;
+    form.powerOff = task.PowerOff;
+    for (int j = 0; j < task.Regions.size(); ++j)
+        form.regions.append({j + 1, task.Regions[j]});
+    return form;
+}
+
+} // namespace kolva
