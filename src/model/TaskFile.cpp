@@ -107,10 +107,10 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list) {
     bool rootSeen = false;
     while (!xml.atEnd()) {
         xml.readNext();
+        // Only the root comes here: its content is consumed below, and a
+        // second top-level element is an error of the reader.
         if (!xml.isStartElement())
             continue;
-        if (rootSeen)
-            break; // unreachable: the root's content is consumed below
         rootSeen = true;
         if (xml.name() != QLatin1String("Tasklist")) {
             skipElement(xml);

@@ -184,10 +184,9 @@ private:
     double m_openFileDuration = 0; // seconds, of the file being opened
     bool m_passEnded = false;      // play() starts again from the first entry
     bool m_silentSink = false;
-    bool m_hardReset = false;
-    bool m_debug = false; // KOLVA_PLAYER_DEBUG: trace hand-overs and errors  // the next reset goes
-                          // to NULL (after a fault)
-    int m_quickEnds = 0;  // consecutive plays that ended at once (spin guard)
+    bool m_hardReset = false; // the next reset goes to NULL (after a fault)
+    bool m_debug = false;     // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
+    int m_quickEnds = 0;      // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
     QTimer m_openWatchdog; // an entry that never opens is skipped
 

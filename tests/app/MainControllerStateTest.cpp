@@ -149,5 +149,25 @@ TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
     EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
 }
 
+TEST(MainControllerState, SeekAndVolumeGoToTheSoundingPlayer) {
+    ControllerRig rig;
+    rig.mainPlayer.setMediaDuration("/m/a.mp3", 200);
+    rig.insertPlayer.setMediaDuration("/m/b.mp3", 100);
+    rig.startUp({makeTask("m", "08:00:02", {makeRegion("r", {{"/m/a.mp3"}})}),
+                 makeTask("i", "08:00:05", {makeRegion("r", {{"/m/b.mp3"}})})});
+    rig.controller.volumeClicked(0.5); // nothing plays: only the bar moves
+    EXPECT_EQ(rig.controller.display().volume, 50);
+    EXPECT_TRUE(rig.mainPlayer.calls.filter("setVolume").isEmpty());
+
+    rig.runUntil(QTime(8, 0, 8));
+    rig.controller.seekClicked(0.25);
+    EXPECT_EQ(rig.insertPlayer.calls.filter("setCurrentPosition").last(), "setCurrentPosition 25");
+    EXPECT_TRUE(rig.mainPlayer.calls.filter("setCurrentPosition").isEmpty());
+    EXPECT_DOUBLE_EQ(rig.controller.display().progressValue, 25);
+    rig.controller.volumeClicked(1.7); // past the end of the bar
+    EXPECT_EQ(rig.insertPlayer.calls.last(), "setVolume 100");
+    EXPECT_EQ(rig.mainPlayer.calls.filter("setVolume").size(), 1); // its region start only
+}
+
 } // namespace
 } // namespace kolva::test

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include "app/MainControllerTestHarness.h"
+#include "support/PlayerSlots.h"
 
 namespace kolva::test {
 namespace {

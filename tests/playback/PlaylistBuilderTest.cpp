@@ -5,8 +5,8 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
-#include "app/MainControllerTestHarness.h"
 #include "playback/AsxReader.h"
+#include "support/PlayerSlots.h"
 
 namespace kolva::test {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/MainControllerTestHarness.h"
 #include "scheduler/PlaybackMonitor.h"
 #include "scheduler/ScheduleClock.h"
+#include "support/ScheduleRig.h"
 
 namespace kolva::test {
 namespace {
@@ -25,28 +25,30 @@ TEST(ScheduleClock, DueOnlyInTheNamedSecond) {
 }
 
 TEST(ScheduleClock, ATaskOnTheActivePlayerIsNotStartedAgain) {
-    ControllerRig rig;
+    ScheduleRig rig;
     Region r = makeRegion("r", {{"/m/a.mp3"}});
     rig.startUp({makeTask("A", "08:00:05", {r})});
     rig.runUntil(QTime(8, 0, 5, 500)); // started by the tick at 5.4 s
     ASSERT_EQ(rig.busy(0), 1);
-    rig.controller.schedule().checkDueTasks(rig.controller.tasks());
-    rig.controller.schedule().checkDueTasks(rig.controller.tasks());
+    rig.schedule.checkDueTasks(rig.tasks);
+    rig.schedule.checkDueTasks(rig.tasks);
     EXPECT_EQ(rig.busy(1), 0);
     EXPECT_EQ(rig.mainPlayer.calls.count("newPlaylist KOLVA0-0"), 1);
     // Once it is paused under an insert it no longer counts as playing.
-    rig.controller.playSong("/m/b.mp3");
-    rig.controller.schedule().checkDueTasks(rig.controller.tasks());
+    Task byHand = makeTask("b", QString(), {song("/m/b.mp3")});
+    byHand.TaskID = -1; // as a song played by hand: no id of the list
+    rig.players().playTask(byHand);
+    rig.schedule.checkDueTasks(rig.tasks);
     EXPECT_EQ(rig.players().PlayingTasks[1].TaskID, 0);
 }
 
 TEST(ScheduleClock, OffStartsNothingAndOnDoesNotCatchUp) {
-    ControllerRig rig;
+    ScheduleRig rig;
     Region r = makeRegion("r", {{"/m/a.mp3"}});
     rig.startUp({makeTask("A", "08:00:05", {r})});
-    rig.controller.picDingShiClicked(1);
+    rig.schedule.stopScheduleAndWait();
     rig.runUntil(QTime(8, 0, 7));
-    rig.controller.picDingShiClicked(0);
+    rig.schedule.startSchedule();
     rig.runUntil(QTime(8, 0, 30));
     EXPECT_EQ(rig.busy(0), 0);
     EXPECT_TRUE(rig.mainPlayer.calls.isEmpty());
@@ -61,7 +63,7 @@ TEST(PlaybackMonitor, StateTexts) {
 }
 
 TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
-    ControllerRig rig;
+    ScheduleRig rig;
     rig.mainPlayer.setMediaDuration("/m/short.mp3", 59.6);
     rig.insertPlayer.setMediaDuration("/m/long.mp3", 3725);
     Region first = makeRegion("区间一", {{"/m/short.mp3"}}, 0, {}, -1);
@@ -69,7 +71,7 @@ TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
     t.Volume = 65;
     Region loud = makeRegion("插播区", {{"/m/long.mp3"}}, 0, {}, 80);
     rig.startUp({t, makeTask("插播", "08:00:20", {loud})});
-    const PlaybackDisplay &d = rig.controller.display();
+    const PlaybackDisplay &d = rig.display;
     EXPECT_EQ(d.taskTitle, "星期天逛公园"); // until something plays
     EXPECT_EQ(d.engine, "");
 
@@ -94,43 +96,23 @@ TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
     EXPECT_EQ(d.engine, "主播:暂停  插播:播放");
     EXPECT_EQ(d.playTag, "1");
 
-    rig.controller.cmdPlayClicked(); // pauses the insert only
+    rig.players().pauseActive(); // the button with tag 1: pauses the insert only
     rig.run(500);
     EXPECT_EQ(d.engine, "主播:暂停  插播:暂停");
     EXPECT_EQ(d.playTag, "2");
     EXPECT_EQ(d.playPicture, rig.paths.playPicture());
-    rig.controller.cmdPlayClicked();
+    rig.players().resumeActive(); // tag 2
     rig.run(500);
     EXPECT_EQ(d.engine, "主播:暂停  插播:播放");
 
     // Both stopped: the button is disabled with the play picture.
-    rig.controller.picDingShiClicked(1);
+    rig.schedule.stopScheduleAndWait();
     rig.run(500);
     EXPECT_EQ(d.engine, "主播:停止  插播:停止");
     EXPECT_EQ(d.playTag, "0");
     EXPECT_FALSE(d.playEnabled);
     EXPECT_EQ(d.playPicture, rig.paths.playPicture());
     EXPECT_EQ(d.taskTitle, "插播"); // labels keep their last texts
-}
-
-TEST(PlaybackMonitor, SeekAndVolumeGoToThePlayingPlayer) {
-    ControllerRig rig;
-    rig.mainPlayer.setMediaDuration("/m/a.mp3", 200);
-    rig.insertPlayer.setMediaDuration("/m/b.mp3", 100);
-    rig.startUp({makeTask("m", "08:00:02", {makeRegion("r", {{"/m/a.mp3"}})}),
-                 makeTask("i", "08:00:05", {makeRegion("r", {{"/m/b.mp3"}})})});
-    rig.controller.volumeClicked(0.5); // nothing plays: only the bar moves
-    EXPECT_EQ(rig.controller.display().volume, 50);
-    EXPECT_TRUE(rig.mainPlayer.calls.filter("setVolume").isEmpty());
-
-    rig.runUntil(QTime(8, 0, 8));
-    rig.controller.seekClicked(0.25);
-    EXPECT_EQ(rig.insertPlayer.calls.filter("setCurrentPosition").last(), "setCurrentPosition 25");
-    EXPECT_TRUE(rig.mainPlayer.calls.filter("setCurrentPosition").isEmpty());
-    EXPECT_DOUBLE_EQ(rig.controller.display().progressValue, 25);
-    rig.controller.volumeClicked(1.7); // past the end of the bar
-    EXPECT_EQ(rig.insertPlayer.calls.last(), "setVolume 100");
-    EXPECT_EQ(rig.mainPlayer.calls.filter("setVolume").size(), 1); // its region start only
 }
 
 } // namespace
