@@ -6,6 +6,17 @@
 namespace kolva {
 
 int secondOfDay(QStringView text) {
+    // The stored form "HH:MM:SS" first: the schedule reads it for every task
+    // on every tick.
+    if (text.size() == 8 && text[2] == QLatin1Char(':') && text[5] == QLatin1Char(':') &&
+        isDigit(text[0]) && isDigit(text[1]) && isDigit(text[3]) && isDigit(text[4]) &&
+        isDigit(text[6]) && isDigit(text[7])) {
+        const auto two = [&](int i) {
+            return (text[i].unicode() - u'0') * 10 + (text[i + 1].unicode() - u'0');
+        };
+        const int h = two(0), m = two(3), s = two(6);
+        return h > 23 || m > 59 || s > 59 ? -1 : h * 3600 + m * 60 + s;
+    }
     // Everything from the first "." on is ignored (fractions of a second).
     const qsizetype dot = text.indexOf(QLatin1Char('.'));
     if (dot >= 0)

@@ -172,7 +172,7 @@ void PlayerControl::playTask(const Task &task) {
     // can hold a task while the main one is idle when the main task reached
     // its stop time under the insert; a new task then replaces the insert
     // instead of sounding beside it.
-    if (PlayerBusy[MainPlayer] == 1 || PlayerBusy[InsertPlayer] == 1) {
+    if (activePlayer() >= 0) {
         const bool insertWasIdle = PlayerBusy[InsertPlayer] == 0;
         clearPlayingTask(InsertPlayer);
         copyTask(task, PlayingTasks[InsertPlayer]);
