@@ -62,10 +62,25 @@ void ScheduleClock::checkDueTasks(const TaskList &tasks) {
         // isClockTimeNow with the present second worked out once per tick.
         const int start = secondOfDay(task.StartTime);
         if (start >= 0 && start == nowSecond) {
+            if (startedThisSecond(task.TaskID, nowSecond))
+                continue;
+            m_started = Started{task.TaskID, nowSecond, m_clock.tickMs()};
             m_players.playTask(task);
             return;
         }
     }
+}
+
+bool ScheduleClock::startedThisSecond(int32_t taskId, int nowSecond) const {
+    if (m_started.taskId != taskId || m_started.second != nowSecond ||
+        m_clock.tickMs() - m_started.tickMs >= 1000)
+        return false;
+    // Still held (also paused under an insert): the rules above decide.
+    for (int i = 0; i < 2; ++i) {
+        if (m_players.PlayerBusy[i] == 1 && m_players.PlayingTasks[i].TaskID == taskId)
+            return false;
+    }
+    return true;
 }
 
 bool ScheduleClock::isClockTimeNow(const QString &clockText, const QTime &now) {

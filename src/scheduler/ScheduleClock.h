@@ -57,11 +57,23 @@ public:
     QString clockText() const;
 
 private:
+    // The last task the schedule started, in which second of the day and at
+    // which tick. Two ticks can fall into one second (every 900 ms): a task
+    // that has already played out or been stopped in its due second is not
+    // started again by the second tick.
+    struct Started {
+        int32_t taskId = 0;
+        int second = -1;
+        int64_t tickMs = 0;
+    };
+    bool startedThisSecond(int32_t taskId, int nowSecond) const;
+
     Clock &m_clock;
     PlayerControl &m_players;
     QTimer &m_timerLoop;
     std::function<void()> m_refreshStatusPage;
     std::function<void(double)> m_delay;
+    Started m_started;
 };
 
 } // namespace kolva

@@ -32,6 +32,15 @@ TEST(Schedule, SameSecondStartsFirstAsMainSecondAsInsertNeverAThird) {
     once.runUntil(QTime(8, 0, 7));
     EXPECT_EQ(once.busy(Main), 1);
     EXPECT_EQ(once.busy(Insert), 0);
+
+    // A task that plays out between the two ticks of its second is not
+    // started again by the second one (ticks at 5.0 and 5.9 s).
+    ScheduleRig quick(QTime(8, 0, 0, 500));
+    quick.mainPlayer.setMediaDuration("/m/short.mp3", 0.5);
+    quick.startUp({makeTask("Q", "08:00:05", {song("/m/short.mp3")})});
+    quick.runUntil(QTime(8, 0, 7));
+    EXPECT_EQ(playlistsNamed(quick.mainPlayer, "KOLVA0-0"), 1);
+    EXPECT_EQ(quick.busy(Main), 0);
 }
 
 TEST(Schedule, InsertPausesMainWhichResumesWithItsPlayTimeAndPosition) {
