@@ -15,10 +15,10 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-ugly
   gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools
   gstreamer1.0-pulseaudio gstreamer1.0-alsa
-  fonts-wqy-microhei
+  fonts-wqy-microhei qt6-translations-l10n
 )
 if [ "$mode" = test ]; then
-  packages+=(libgtest-dev xvfb xauth)
+  packages+=(libgtest-dev xvfb xauth xdotool at-spi2-core python3-pyatspi dbus-x11 x11-utils)
 fi
 
 missing=()

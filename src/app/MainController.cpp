@@ -48,7 +48,6 @@ struct MainController::Impl {
     ScheduleClock schedule;
     PlaybackMonitor monitor;
 
-    QString startCaption = kStartCaption;
     int trayIconIndex = kTrayStopped;
     QString trayTip = QStringLiteral("提示");
     int dingShiVisible = 0;
@@ -105,7 +104,8 @@ bool MainController::scheduleOn() const {
     return d->schedule.isOn();
 }
 QString MainController::startButtonCaption() const {
-    return d->startCaption;
+    // The state the button switches: it can never disagree with the schedule.
+    return scheduleOn() ? kStopCaption : kStartCaption;
 }
 int MainController::trayIconIndex() const {
     return d->trayIconIndex;
@@ -202,14 +202,9 @@ void MainController::stopTimers() {
 // --- The user's intents --------------------------------------------------------
 
 void MainController::cmdStartClicked() {
-    if (d->startCaption != kStopCaption) {
-        d->startCaption = kStopCaption;
-        d->schedule.startSchedule();
-    } else {
-        d->startCaption = kStartCaption;
-        d->schedule.stopScheduleAndWait();
-    }
-    emit scheduleChanged();
+    // The same switch as the picture pair, so pictures, tray and caption
+    // always tell the same state.
+    picDingShiClicked(scheduleOn() ? 1 : 0);
 }
 
 void MainController::picDingShiClicked(int index) {

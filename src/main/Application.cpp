@@ -10,9 +10,10 @@
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/MediaInfoCache.h"
-#include "ui/widgets/Dialogs.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Tray.h"
+#include "ui/taskview/ShowTask.h"
+#include "ui/widgets/Dialogs.h"
 
 namespace kolva {
 
@@ -23,7 +24,11 @@ struct Application::Graph {
         : mainPlayer(mediaInfo), insertPlayer(mediaInfo),
           controller(paths, clock, powerOff, mainPlayer, insertPlayer),
           autoRun(AutoRun::userAutostartDir(), QCoreApplication::applicationFilePath()),
-          window(app, controller, dialogs, tray, autoRun) {}
+          window(app, controller, dialogs, tray, autoRun) {
+        // The window owns the view (it is reparented into its place).
+        window.setTaskDetailsView(
+            new ShowTask(mediaInfo, paths.handCursor(), paths.statusPicture()));
+    }
 
     SystemClock clock;
     LogindPowerOff powerOff;

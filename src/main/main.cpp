@@ -1,7 +1,10 @@
 // The program's entry: one running copy per installation folder, then the
 // object graph of the main window (built in runApplication).
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <cstdio>
 
 #include "Version.h"
@@ -13,6 +16,15 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(KOLVA_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(KOLVA_VERSION_TEXT));
+    // Qt's own dialogs and buttons speak Chinese (确定, 是(Y), 否(N), 取消)
+    // whatever the desktop's language: the whole interface is Chinese.
+    QTranslator qtChinese;
+    if (qtChinese.load(QStringLiteral("qtbase_zh_CN"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtChinese);
+    else
+        fprintf(stderr, "qtbase_zh_CN.qm not found: Qt's dialogs stay in English\n");
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
     const kolva::AppPaths paths{QCoreApplication::applicationDirPath()};
     kolva::SingleInstance instance(paths.appPath);

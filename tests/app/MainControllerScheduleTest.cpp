@@ -73,8 +73,7 @@ TEST(MainControllerSchedule, StopAllDuringTheLastEntryStartsNothing) {
         if (how == 0) {
             rig.controller.picDingShiClicked(1);
         } else {
-            rig.controller.cmdStartClicked(); // caption was "开始定时": switches on
-            rig.controller.cmdStartClicked(); // now off
+            rig.controller.cmdStartClicked(); // the schedule is on: "停止定时" switches it off
         }
         EXPECT_FALSE(rig.controller.scheduleOn());
         rig.run(5000);

@@ -27,7 +27,7 @@ TEST(MainControllerState, StartUpSwitchesTheScheduleOnAsThePictureDoes) {
     EXPECT_EQ(rig.controller.dingShiVisible(), 1);
     EXPECT_EQ(rig.controller.trayIconIndex(), 2);
     EXPECT_EQ(rig.controller.trayTip(), "正在检测。。");
-    EXPECT_EQ(rig.controller.startButtonCaption(), "开始定时"); // the pictures leave it
+    EXPECT_EQ(rig.controller.startButtonCaption(), "停止定时"); // what a click would do
     EXPECT_EQ(rig.controller.statusContent(),
               "<IMG SRC=\"" + rig.paths.appPath +
                   "/user/pic/1.gif\" STYLE=\" width:20px;margin-left:0px;margin-top:0px; \" "
@@ -40,11 +40,13 @@ TEST(MainControllerState, StartUpSwitchesTheScheduleOnAsThePictureDoes) {
     EXPECT_EQ(rig.controller.trayIconIndex(), 3);
     EXPECT_EQ(rig.controller.trayTip(), "所有任务都已停止！");
     EXPECT_EQ(rig.controller.statusContent(), "<span style='font-size:10pt;'></span>");
+    EXPECT_EQ(rig.controller.startButtonCaption(), "开始定时");
 
     rig.controller.cmdStartClicked();
     EXPECT_TRUE(rig.controller.scheduleOn());
     EXPECT_EQ(rig.controller.startButtonCaption(), "停止定时");
-    EXPECT_EQ(rig.controller.trayTip(), "所有任务都已停止！"); // the button leaves the tray
+    EXPECT_EQ(rig.controller.dingShiVisible(), 1); // pictures and tray tell the same state
+    EXPECT_EQ(rig.controller.trayTip(), "正在检测。。");
     rig.controller.cmdStartClicked();
     EXPECT_FALSE(rig.controller.scheduleOn());
     EXPECT_EQ(rig.controller.startButtonCaption(), "开始定时");

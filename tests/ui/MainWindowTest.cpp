@@ -7,17 +7,20 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "Version.h"
 #include "app/AutoRun.h"
 #include "app/MainControllerTestHarness.h"
+#include "support/FakeMediaLengths.h"
 #include "ui/UiFakes.h"
 #include "ui/UiTestSupport.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
+#include "ui/taskview/ShowTask.h"
 #include "ui/widgets/ClickBar.h"
 
 namespace kolva::test {
@@ -136,7 +139,8 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_EQ(win.webBrowser1()->pictureFile(), w.rig.paths.appPath + "/user/pic/1.gif");
     EXPECT_EQ(win.webBrowser1()->pictureGeometry().topLeft(), QPoint(5, 6));
     EXPECT_TRUE(win.webBrowser1()->pictureAnimating());
-    EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("开始定时")); // its caption is its own
+    EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("停止定时"));   // the state a click switches
+    EXPECT_EQ(win.focusWidget(), win.findChild<QWidget *>("Text1")); // as after a picture click
 
     // The list, the bars, the captions and tool tips.
     ASSERT_EQ(win.lvwTaskList()->topLevelItemCount(), 2);
@@ -166,10 +170,12 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_EQ(w.tray.tip, QStringLiteral("所有任务都已停止！"));
     EXPECT_TRUE(win.webBrowser1()->pictureFile().isEmpty());
     EXPECT_EQ(win.webBrowser1()->pageColor(), QColor("#FFD9D9"));
-    // cmdStart switches the same schedule and keeps its own caption.
+    // cmdStart switches the same schedule, its caption following it.
+    EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("开始定时"));
     win.cmdStart()->click();
     EXPECT_TRUE(w.rig.controller.scheduleOn());
     EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("停止定时"));
+    EXPECT_EQ(win.picDingShiShown(), 1);
 }
 
 TEST(MainWindow, AutoRunBoxShowsTheEntryWithoutWritingAndClicksWriteIt) {
@@ -362,6 +368,45 @@ TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
     EXPECT_EQ(win.lvwTaskList()->rowImageIndex(1), 1);
     EXPECT_EQ(win.lvwTaskList()->rowKey(2), "Key2");
     EXPECT_EQ(win.lvwTaskList()->topLevelItem(2)->text(1), " 10:15");
+}
+
+TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
+    Task off = playable("B", "09:00:00", "/m/b.mp3");
+    off.Enabled = false;
+    WindowRig w({playable("A", "08:30:00", "/m/a.mp3"), off});
+    w.rig.mainPlayer.setMediaDuration("/m/b.mp3", 600);
+    w.rig.insertPlayer.setMediaDuration("/m/a.mp3", 60);
+    FakeMediaLengths lengths;
+    MainWindow &win = w.start();
+    win.setTaskDetailsView(new ShowTask(lengths));
+    ShowTask *view = win.showTask1();
+    view->resize(300, 120); // scrolls, so the return to the top shows
+    view->setScroll(500);
+
+    // Row 1 selected, then a Ctrl-click on row 2: row 2 is shown.
+    TaskListView *list = win.lvwTaskList();
+    const QRect row0 = list->visualItemRect(list->topLevelItem(0));
+    const QRect row1 = list->visualItemRect(list->topLevelItem(1));
+    click(list->viewport(), Qt::LeftButton, row0.center());
+    QMouseEvent press(QEvent::MouseButtonPress, row1.center(),
+                      list->viewport()->mapToGlobal(row1.center()), Qt::LeftButton, Qt::LeftButton,
+                      Qt::ControlModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, row1.center(),
+                        list->viewport()->mapToGlobal(row1.center()), Qt::LeftButton, Qt::NoButton,
+                        Qt::ControlModifier);
+    QApplication::sendEvent(list->viewport(), &press);
+    QApplication::sendEvent(list->viewport(), &release);
+    EXPECT_EQ(list->selectedItems().size(), 2);
+    EXPECT_EQ(view->lblTask()->text(), QStringLiteral("[×已禁用]B"));
+    EXPECT_EQ(view->vsc()->value(), 0);
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStateUndefined); // a click only shows
+
+    // The title plays the disabled task; a song row plays that one file.
+    click(view->lblTask(), Qt::LeftButton, QPoint(2, 2));
+    EXPECT_EQ(w.rig.mainPlayer.currentMedia().sourceURL, "/m/b.mp3");
+    click(list->viewport(), Qt::LeftButton, row0.center());
+    click(view->songRows().value(0), Qt::LeftButton, QPoint(2, 2));
+    EXPECT_EQ(w.rig.insertPlayer.currentMedia().sourceURL, "/m/a.mp3");
 }
 
 TEST(MainWindow, SkinsAtStartAndFromTheDialog) {

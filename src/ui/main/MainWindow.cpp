@@ -14,14 +14,16 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
+#include "ui/taskview/ShowTask.h"
 #include "ui/widgets/ClickBar.h"
+#include "ui/widgets/WheelHook.h"
 
 namespace kolva {
 
 MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &dialogs, Tray &tray,
                        const AutoRun &autoRun, QWidget *parent)
     : QMainWindow(parent), m_app(app), m_controller(controller), m_dialogs(dialogs), m_tray(tray),
-      m_autoRun(autoRun) {
+      m_autoRun(autoRun), m_mouseTaskControl(new WheelHook(this)) {
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral(KOLVA_TITLE));
     const QIcon icon(m_controller.paths().appPath + QStringLiteral("/user/pic/kolva.png"));
@@ -67,7 +69,14 @@ QToolButton *MainWindow::picDingShi(int index) const {
     return index == 0 || index == 1 ? m_picDingShi[index] : nullptr;
 }
 
-void MainWindow::setTaskDetailsView(QWidget *view) {
+void MainWindow::setTaskDetailsView(ShowTask *view) {
+    m_showTask1 = view;
+    if (!m_showTaskDetails)
+        m_showTaskDetails = [view](const Task &task) { view->showTask(task); };
+    connect(view, &ShowTask::PlayTask, &m_controller, &MainController::playTaskById);
+    connect(view, &ShowTask::PlaySong, &m_controller, &MainController::playSong);
+    if (m_startUpDone) // set after start-up: hooked at once
+        m_mouseTaskControl->hookWheel(view->hWnd(), [view](bool up) { view->vscScroll(up); });
     if (m_detailsPlaceholder) {
         m_detailsPlaceholder->hide();
         m_detailsPlaceholder->deleteLater();

@@ -26,6 +26,8 @@ class QToolButton;
 namespace kolva {
 
 class AutoRun;
+class ShowTask;
+class WheelHook;
 class ClickBar;
 class Dialogs;
 class MainController;
@@ -48,8 +50,11 @@ public:
 
     void setTaskEditorOpener(TaskEditorOpener opener) { m_openTaskEditor = std::move(opener); }
     void setTaskDetailsShower(TaskDetailsShower shower) { m_showTaskDetails = std::move(shower); }
-    // Puts the detail view (showTask1) into its place in the window.
-    void setTaskDetailsView(QWidget *view);
+    // Puts the detail view (showTask1) into its place in the window: a list
+    // click shows the Task there, its PlayTask and PlaySong play, and the
+    // wheel pages it from the first timerLoad tick on.
+    void setTaskDetailsView(ShowTask *view);
+    ShowTask *showTask1() const { return m_showTask1; }
     QWidget *taskDetailsHost() const { return m_detailsHost; }
 
     // The web page Command2 opens.
@@ -127,6 +132,8 @@ private:
 
     TaskEditorOpener m_openTaskEditor;
     TaskDetailsShower m_showTaskDetails;
+    ShowTask *m_showTask1 = nullptr;
+    WheelHook *m_mouseTaskControl = nullptr; // the detail view's wheel hook
 
     QTimer m_timerLoad;
     bool m_startUpDone = false;

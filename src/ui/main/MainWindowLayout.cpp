@@ -13,6 +13,7 @@
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "ui/main/MainWindow.h"
 #include "ui/main/Pictures.h"
@@ -82,6 +83,7 @@ void MainWindow::buildWidgets() {
     m_text1->setFixedSize(1, 1);
     m_text1->setFrame(false);
     m_text1->setReadOnly(true);
+    m_text1->setAccessibleName(QStringLiteral("定时状态"));
     m_text1->move(-10, -10);
 
     setCentralWidget(central);
@@ -98,8 +100,10 @@ QWidget *MainWindow::buildListPane() {
 
     m_taskList = new TaskListView(pane);
     // The three columns (40 + 53 + 233 px) plus the frame and a scroll bar.
-    m_taskList->setMinimumWidth(350);
-    m_taskList->setMaximumWidth(350);
+    const int listWidth = int(std::lround(350 * m_taskList->logicalDpiX() / 96.0));
+    m_taskList->setMinimumWidth(listWidth);
+    m_taskList->setMaximumWidth(listWidth);
+    m_taskList->setAccessibleName(QStringLiteral("任务列表"));
     layout->addWidget(m_taskList, 1);
 
     auto *row = new QHBoxLayout();
@@ -150,11 +154,13 @@ QWidget *MainWindow::buildPlaybackPane() {
     m_cmdPlay->setIconSize(QSize(24, 24));
     m_cmdPlay->setAutoRaise(true);
     m_cmdPlay->setEnabled(false);
+    m_cmdPlay->setAccessibleName(QStringLiteral("播放/暂停"));
     grid->addWidget(m_cmdPlay, 3, 0);
 
     m_pgPlay = new ClickBar(pane);
     m_pgPlay->setObjectName(QStringLiteral("pgPlay"));
     m_pgPlay->setFixedHeight(12);
+    m_pgPlay->setAccessibleName(QStringLiteral("进度"));
     grid->addWidget(m_pgPlay, 3, 1);
 
     auto *times = new QHBoxLayout();
@@ -170,6 +176,7 @@ QWidget *MainWindow::buildPlaybackPane() {
     m_pgVolume = new ClickBar(pane);
     m_pgVolume->setObjectName(QStringLiteral("pgVolume"));
     m_pgVolume->setFixedSize(110, 12);
+    m_pgVolume->setAccessibleName(QStringLiteral("音量"));
     volume->addWidget(m_pgVolume);
     grid->addLayout(volume, 3, 3);
     grid->addWidget(m_lblEngine, 4, 0, 1, 4);
@@ -206,6 +213,7 @@ QWidget *MainWindow::buildBottomBar() {
         picture->setIconSize(QSize(28, 28));
         picture->setAutoRaise(true);
         picture->setToolTip(i == 0 ? QStringLiteral("开始定时") : QStringLiteral("停止定时"));
+        picture->setAccessibleName(picture->toolTip());
         picture->setCursor(Qt::PointingHandCursor);
         m_picDingShi[i] = picture;
         m_picDingShiStack->addWidget(picture);

@@ -21,8 +21,10 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
+#include "ui/taskview/ShowTask.h"
 #include "ui/widgets/ClickBar.h"
 #include "ui/widgets/Dialogs.h"
+#include "ui/widgets/WheelHook.h"
 
 namespace kolva {
 
@@ -45,8 +47,9 @@ void MainWindow::timerLoadTick() {
         return;
     // 1. The default skin (silently nothing when it is missing or broken).
     applyDefaultSkin();
-    // 2. The detail view's wheel hook would go here; the window has no
-    //    detail view of its own yet (setTaskDetailsView puts one in).
+    // 2. The detail view's wheel hook (mMouseTaskControl).
+    if (ShowTask *view = m_showTask1)
+        m_mouseTaskControl->hookWheel(view->hWnd(), [view](bool up) { view->vscScroll(up); });
     // 3. The auto-run box shows the entry without rewriting it.
     showAutoRunState();
     // 4. Status page (schedule still off), then the tray icon.
@@ -76,8 +79,9 @@ void MainWindow::timerLoadTick() {
     // 13. A short breath, then the schedule starts as picture 0 does.
     delay(50);
     if (m_unloaded)
-        return;                            // closed while waiting
-    m_controller.startScheduleAtStartUp(); // scheduleChanged updates the window
+        return; // closed while waiting
+    // Exactly as a click on picture 0, the focus moving to Text1 included.
+    picDingShiClicked(0); // scheduleChanged updates the window
     m_startUpDone = true;
     emit startUpFinished();
 }
@@ -153,6 +157,7 @@ void MainWindow::formUnload() {
     m_timerLoad.stop();
     m_controller.stopTimers();
     m_tray.remove();
+    m_mouseTaskControl->unhookWheel();
     // Nothing is saved here: the task list is written only by the editor.
 }
 
@@ -161,7 +166,9 @@ void MainWindow::lvwTaskListClicked(int taskId) {
         if (task.TaskID == taskId) {
             if (m_showTaskDetails)
                 m_showTaskDetails(task);
-            return; // nothing plays
+            if (m_showTask1)
+                m_showTask1->setScroll(0); // back to the top
+            return;                        // nothing plays
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <cmath>
 
 namespace kolva {
 
@@ -37,9 +38,9 @@ TaskListView::TaskListView(QWidget *parent)
       m_disabledImage(drawListImage(false)) {
     setObjectName(QStringLiteral("lvwTaskList"));
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item, int) {
-        // The first selected row, as a click on a multi-selection reports it.
-        const QList<QTreeWidgetItem *> selected = selectedItems();
-        QTreeWidgetItem *row = selected.isEmpty() ? item : selected.first();
+        // The row just clicked (the current item), also when several rows
+        // are selected.
+        QTreeWidgetItem *row = item ? item : currentItem();
         if (!row)
             return;
         const int id = taskIdFromKey(row->data(0, KeyRole).toString());
@@ -62,9 +63,18 @@ void TaskListView::initTaskListView() {
         {QStringLiteral("   index"), QStringLiteral("开启时间"), QStringLiteral("      任务列表")});
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-    setColumnWidth(0, 40);
-    setColumnWidth(1, 53);
-    setColumnWidth(2, 233);
+    // The widths are pixels at 96 dpi; the header font is made small enough
+    // for "开启时间" to fit its column (a cut caption tells nothing).
+    const double scale = logicalDpiX() / 96.0;
+    const int widths[] = {40, 53, 233};
+    for (int i = 0; i < 3; ++i)
+        setColumnWidth(i, int(std::lround(widths[i] * scale)));
+    QFont headerFont = header()->font();
+    const int room = columnWidth(1) - int(std::lround(8 * scale));
+    while (headerFont.pointSizeF() > 6 &&
+           QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("开启时间")) > room)
+        headerFont.setPointSizeF(headerFont.pointSizeF() - 0.5);
+    header()->setFont(headerFont);
 }
 
 void TaskListView::fillTaskList(const TaskList &tasks) {

@@ -1,0 +1,239 @@
+// The detail view: captions, positions in twips, red rows, clicks, paging
+// and what a malformed import leaves on screen.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include "model/TaskExchange.h"
+#include "support/FakeMediaLengths.h"
+#include "ui/UiTestSupport.h"
+#include "ui/taskview/ShowTask.h"
+#include "ui/widgets/WheelHook.h"
+
+using namespace kolva;
+using namespace kolva::test;
+
+namespace {
+
+Song song(const QString &file, int repeat = 0, const QString &start = {}, const QString &len = {}) {
+    Song s;
+    s.SongFile = file;
+    s.Repeat = repeat;
+    s.StartTime = start;
+    s.Duration = len;
+    return s;
+}
+
+Region region(const QString &title, QVector<Song> songs = {}, int sort = 0, int repeat = 0,
+              const QString &duration = {}, int volume = -1) {
+    Region r = newRegion();
+    r.Title = title;
+    r.Songs = std::move(songs);
+    r.Sort = sort;
+    r.Repeat = repeat;
+    r.Duration = duration;
+    r.Volume = volume;
+    return r;
+}
+
+Task task(QVector<Region> regions = {}) {
+    Task t = newTask();
+    t.Title = QStringLiteral("早操");
+    t.TaskID = 4;
+    t.StartTime = QStringLiteral("08:00:00");
+    t.Regions = std::move(regions);
+    return t;
+}
+
+QColor colour(const QLabel *label) {
+    return label->palette().color(QPalette::WindowText);
+}
+
+QVector<Song> songs(int n, const QString &prefix = QStringLiteral("/music/")) {
+    QVector<Song> out;
+    for (int i = 0; i < n; ++i)
+        out << song(prefix + QStringLiteral("歌 %1.mp3").arg(i + 1));
+    return out;
+}
+
+} // namespace
+
+TEST(ShowTask, CaptionsOfTheHeaderRegionsAndSongs) {
+    FakeMediaLengths lengths;
+    ShowTask view(lengths);
+    const struct {
+        void (*edit)(Task &);
+        const char *title;
+        const char *info;
+    } headers[] = {
+        {[](Task &) {}, "早操", "开始时刻:08:00:00   音量:100"},
+        {[](Task &t) { t.Enabled = false; }, "[×已禁用]早操", "开始时刻:08:00:00   音量:100"},
+        {[](Task &t) { t.Duration = "00:10:00", t.StopTime = "09:00:00"; }, "早操",
+         "开始时刻:08:00:00  时长:00:10:00  音量:100"},
+        {[](Task &t) { t.StopTime = "09:00:00", t.Volume = -1, t.PowerOff = true; }, "早操",
+         "开始时刻:08:00:00  停止时刻:09:00:00  音量:-1  播放结束后自动关机"},
+        // The record itself: separators of the text form are shown unchanged.
+        {[](Task &t) { t.Title = "A|B@SONGLINE@C"; }, "A|B@SONGLINE@C",
+         "开始时刻:08:00:00   音量:100"},
+    };
+    for (const auto &h : headers) {
+        Task t = task();
+        h.edit(t);
+        view.showTask(t);
+        EXPECT_EQ(view.lblTask()->text(), QString::fromUtf8(h.title));
+        EXPECT_EQ(view.lblTaskInfo()->text(), QString::fromUtf8(h.info));
+    }
+
+    view.showTask(task({
+        region("默认",
+               {song("/a@SONGINFO@b|c.mp3"), song("/b.mp3", 2, "00:00:10"),
+                song("/c.mp3", 0, "", "00:01:00"), song("/d.mp3", 1, "00:00:05", "00:00:30")}),
+        region("二", {}, 0, 2),
+        region("三", {}, 1, 1, "00:20:00", 80),
+    }));
+    QStringList rows, infos, songRows, clips;
+    for (QLabel *l : view.regionRows())
+        rows << l->text();
+    for (QLabel *l : view.regionInfoRows())
+        infos << l->text();
+    for (QLabel *l : view.songRows())
+        songRows << l->text();
+    for (QLabel *l : view.songInfoRows())
+        clips << l->text();
+    EXPECT_EQ(rows, (QStringList{"1. 默认", "2. 二", "3. 三"}));
+    EXPECT_EQ(infos, (QStringList{"默认设置:不随机 不循环 默认音量 不设时长", "循环",
+                                  "随机  循环  时长:00:20:00  音量:80"}));
+    EXPECT_EQ(songRows, (QStringList{"1./a@SONGINFO@b|c.mp3", "2./b.mp3", "3./c.mp3", "4./d.mp3"}));
+    EXPECT_EQ(clips, (QStringList{"", "循环  截取开始时刻:00:00:10", "截取时长:00:01:00",
+                                  "循环  截取开始时刻:00:00:05  截取时长:00:00:30"}));
+    // Rows are found by their caption on the accessibility bus.
+    EXPECT_EQ(view.songRows()[1]->text(), "2./b.mp3");
+}
+
+TEST(ShowTask, RowPositionsInTwips) {
+    FakeMediaLengths lengths;
+    ShowTask view(lengths);
+    view.showTask(task());
+    EXPECT_EQ(view.contentHeightTwips(), 1680);
+
+    view.showTask(task({region("空"), region("三首", songs(3)), region("后")}));
+    const auto r = view.regionRows();
+    ASSERT_EQ(r.size(), 3);
+    EXPECT_EQ(ShowTask::twipsTop(r[0]), 1680);
+    EXPECT_EQ(ShowTask::twipsTop(view.regionInfoRows()[0]), 1680 + 315);
+    EXPECT_EQ(ShowTask::twipsTop(r[1]) - ShowTask::twipsTop(r[0]), 855);
+    EXPECT_EQ(ShowTask::twipsTop(r[2]) - ShowTask::twipsTop(r[1]), 1500 + 510 * 2);
+    for (int l = 0; l < 3; ++l) {
+        EXPECT_EQ(ShowTask::twipsTop(view.songRows()[l]), ShowTask::twipsTop(r[1]) + 720 + 510 * l);
+        EXPECT_EQ(ShowTask::twipsTop(view.songInfoRows()[l]),
+                  ShowTask::twipsTop(view.songRows()[l]) + 240);
+        EXPECT_EQ(view.songRows()[l]->y(),
+                  view.twipsToPixels(ShowTask::twipsTop(view.songRows()[l])));
+    }
+    EXPECT_EQ(view.contentHeightTwips(), ShowTask::twipsTop(r[2]) + 855);
+}
+
+TEST(ShowTask, UnplayableSongsTurnRedWhenTheirAnswerComes) {
+    FakeMediaLengths lengths;
+    lengths.know("/ok.mp3", 12.5);
+    lengths.know("/bad.mp3", 0);
+    ShowTask view(lengths);
+    view.showTask(task(
+        {region("R", {song("/ok.mp3"), song("/bad.mp3"), song("/slow.mp3"), song("/slow.mp3")})}));
+    const auto rows = view.songRows();
+    EXPECT_EQ(colour(rows[0]), ShowTask::textColour());
+    EXPECT_EQ(colour(rows[1]), ShowTask::unplayableColour());
+    EXPECT_EQ(colour(rows[2]), ShowTask::textColour()) << "shown before the answer";
+    EXPECT_EQ(lengths.asked, QStringList{"/slow.mp3"});
+    lengths.answer("/slow.mp3", 0);
+    EXPECT_EQ(colour(rows[2]), ShowTask::unplayableColour());
+    EXPECT_EQ(colour(rows[3]), ShowTask::unplayableColour());
+}
+
+TEST(ShowTask, ClicksOnTheTitleAndTheTenthSongRaiseTheirEvents) {
+    FakeMediaLengths lengths;
+    ShowTask view(lengths);
+    view.resize(500, 400);
+    view.show();
+    view.showTask(task({region("R", songs(12, "/very/long/path/with blanks/"))}));
+    QList<int> tasks;
+    QStringList files;
+    QObject::connect(&view, &ShowTask::PlayTask, [&](int id) { tasks << id; });
+    QObject::connect(&view, &ShowTask::PlaySong, [&](const QString &f) { files << f; });
+    click(view.lblTask(), Qt::LeftButton, QPoint(3, 3));
+    click(view.songRows()[9], Qt::LeftButton, QPoint(3, 3));
+    click(view.songRows()[9], Qt::RightButton, QPoint(3, 3));
+    click(view.regionRows()[0], Qt::LeftButton, QPoint(3, 3));
+    EXPECT_EQ(tasks, QList<int>{4});
+    EXPECT_EQ(files, QStringList{"/very/long/path/with blanks/歌 10.mp3"});
+    EXPECT_EQ(view.songRows()[9]->cursor().shape(), Qt::PointingHandCursor)
+        << "no cursor file: the standard hand";
+}
+
+TEST(ShowTask, WheelPagesWithinTheRangeAndNotWhenAllFits) {
+    FakeMediaLengths lengths;
+    ShowTask view(lengths);
+    view.show();
+    WheelHook hook;
+    hook.hookWheel(view.hWnd(), [&](bool up) { view.vscScroll(up); });
+    // Sent to the panel itself: Qt hands synthesized wheel events to no
+    // parent (real ones from the rows reach the panel the same way).
+    auto wheel = [&](int delta) {
+        QWidget *target = view.hWnd();
+        QWheelEvent e(QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &e);
+    };
+    // The range from the viewport's height: Max steps of 1/10 and 1/3,
+    // rounded half to even.
+    view.showTask(task({region("R", songs(2))}));
+    const struct { int max, small, large; } ranges[] = {{45, 4, 15}, {75, 8, 25}, {105, 10, 35}};
+    for (const auto &r : ranges) {
+        const int bg = view.twipsToPixels(view.contentHeightTwips() - r.max);
+        view.resize(400, bg + 2 * view.twipsToPixels(120));
+        EXPECT_EQ(view.vsc()->maximum(), r.max);
+        EXPECT_EQ(view.vsc()->singleStep(), r.small);
+        EXPECT_EQ(view.vsc()->pageStep(), r.large);
+    }
+    view.setScroll(0);
+    const struct {
+        int delta, expected;
+    } steps[] = {{120, 0}, {-360, 35}, {0, 70}, {-120, 105}, {-120, 105}, {120, 70}};
+    for (const auto &s : steps) {
+        wheel(s.delta);
+        EXPECT_EQ(view.vsc()->value(), s.expected) << s.delta;
+        EXPECT_EQ(view.hWnd()->y(), -view.twipsToPixels(s.expected));
+    }
+
+    // Far taller than 32767 twips: still scrolls to its very end.
+    view.resize(400, 300);
+    view.showTask(task({region("R", songs(100))}));
+    EXPECT_GT(view.vsc()->maximum(), 32767);
+    view.setScroll(view.vsc()->maximum());
+    EXPECT_EQ(view.hWnd()->y(), -view.twipsToPixels(view.vsc()->maximum()));
+
+    // Content that fits: the bar hides and the wheel moves nothing.
+    view.resize(400, 3000);
+    view.showTask(task());
+    EXPECT_TRUE(view.vsc()->isHidden());
+    wheel(-120);
+    EXPECT_EQ(view.hWnd()->y(), 0);
+    hook.unhookWheel();
+}
+
+TEST(ShowTask, MalformedImportLeavesThePreviousTaskWhole) {
+    FakeMediaLengths lengths;
+    ShowTask view(lengths);
+    const Task good = task({region("R", songs(2))});
+    EXPECT_EQ(view.importTask(taskExchangeText(good), regionExchangeTexts(good)), QString());
+    EXPECT_EQ(view.songRows().size(), 2);
+    const QString error = view.importTask("坏|x|||||True|False", {"1", "R|-1|0|0||0|5|"});
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(view.lblTask()->text(), "早操");
+    EXPECT_EQ(view.songRows().size(), 2);
+    EXPECT_EQ(view.shownTask().Regions.size(), 1);
+    EXPECT_FALSE(view.importTask("T|1|||||True|False", {"2", "R|-1|0|0||0|0|"}).isEmpty());
+    EXPECT_EQ(view.shownTask().Title, "早操");
+}
