@@ -174,7 +174,8 @@ Song rowSong(const QTreeWidgetItem *row) {
 } // namespace
 
 RegionEditor::RegionEditor(Dialogs &dialogs, MediaLengths &lengths, QWidget *parent)
-    : QWidget(parent), m_dialogs(dialogs), m_lengths(lengths), m_work(newRegion()) {
+    : QWidget(parent), m_dialogs(dialogs), m_lengths(lengths), m_work(newRegion()),
+      m_rowPicture(notePicture()) {
     setObjectName(QStringLiteral("ctlRegion"));
     buildWidgets();
     initSongList();
@@ -262,6 +263,7 @@ void RegionEditor::buildWidgets() {
     second->addSpacing(8);
     second->addWidget(m_repeat);
     second->addStretch(1);
+    second->addSpacing(16);
     second->addWidget(m_addSong);
     second->addWidget(m_removeSong);
     second->addWidget(m_modifySong);
@@ -420,7 +422,7 @@ void RegionEditor::setDurationText(const QString &text) {
 
 void RegionEditor::addSongRow(const Song &song) {
     auto *row = new QTreeWidgetItem();
-    row->setIcon(IconColumn, notePicture());
+    row->setIcon(IconColumn, m_rowPicture);
     showSongRow(row, song);
     m_list->addTopLevelItem(row);
 }

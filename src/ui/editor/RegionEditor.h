@@ -13,6 +13,7 @@
 //
 // Thread: UI thread.
 
+#include <QIcon>
 #include <QWidget>
 
 #include "model/Task.h"
@@ -97,7 +98,7 @@ private:
     Region m_work;
     int m_number = 0;
     bool m_loading = false;
-    bool m_sortTouched = false;
+    QIcon m_rowPicture; // drawn once, shared by every row
 
     QLabel *m_index = nullptr;
     QLineEdit *m_title = nullptr;
