@@ -10,6 +10,7 @@
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/MediaInfoCache.h"
+#include "platform/TrayHost.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
@@ -23,6 +24,7 @@ struct Application::Graph {
     Graph(QApplication &app, const AppPaths &paths)
         : mainPlayer(mediaInfo), insertPlayer(mediaInfo),
           controller(paths, clock, powerOff, mainPlayer, insertPlayer),
+          tray(statusNotifierHostPresent()),
           autoRun(AutoRun::userAutostartDir(), QCoreApplication::applicationFilePath()),
           window(app, controller, dialogs, tray, autoRun) {
         // The window owns the view (it is reparented into its place).

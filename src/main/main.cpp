@@ -26,7 +26,10 @@ int main(int argc, char **argv) {
         fprintf(stderr, "qtbase_zh_CN.qm not found: Qt's dialogs stay in English\n");
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
-    const kolva::AppPaths paths{QCoreApplication::applicationDirPath()};
+    // The folder decides whether written files stay beside the program or
+    // go to the user's data folder (an installation owned by root).
+    const kolva::AppPaths paths =
+        kolva::AppPaths::forFolder(QCoreApplication::applicationDirPath());
     kolva::SingleInstance instance(paths.appPath);
     if (!instance.tryAcquire()) {
         // Also on stderr, for whoever started it from a terminal or a script.
@@ -34,6 +37,13 @@ int main(int argc, char **argv) {
         QMessageBox::information(nullptr, QStringLiteral(KOLVA_TITLE),
                                  kolva::SingleInstance::alreadyRunningText());
         return 0;
+    }
+    const QString problem = paths.prepareWritableFolder();
+    if (!problem.isEmpty()) {
+        // The program still runs (and plays what it can read); the user must
+        // know that nothing it writes will be kept.
+        fprintf(stderr, "%s\n", qPrintable(problem));
+        QMessageBox::warning(nullptr, QStringLiteral(KOLVA_TITLE), problem);
     }
     return kolva::runApplication(app, paths);
 }

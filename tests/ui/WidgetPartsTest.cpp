@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include "ui/main/Skin.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
+#include "ui/main/Tray.h"
 #include "ui/widgets/ClickBar.h"
 
 using namespace kolva;
@@ -239,4 +241,21 @@ TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
     EXPECT_NEAR(bar.valueF(), 30.25, 1e-9);
     bar.setValueF(80); // beyond the end shows the end
     EXPECT_NEAR(bar.valueF(), 59.6, 1e-9);
+}
+
+TEST(Tray, ClickThatRestoresDependsOnTheHost) {
+    struct Case {
+        QSystemTrayIcon::ActivationReason reason;
+        bool notifierHost;
+        bool restores;
+    };
+    const Case cases[] = {
+        {QSystemTrayIcon::DoubleClick, false, true}, {QSystemTrayIcon::Trigger, false, false},
+        {QSystemTrayIcon::Context, false, false},    {QSystemTrayIcon::DoubleClick, true, true},
+        {QSystemTrayIcon::Trigger, true, true},      {QSystemTrayIcon::Context, true, false},
+        {QSystemTrayIcon::MiddleClick, true, false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(Tray::restoresWindow(c.reason, c.notifierHost), c.restores)
+            << "reason " << c.reason << ", notifier host " << c.notifierHost;
 }

@@ -4,12 +4,18 @@
 
 namespace kolva {
 
-SystemTray::SystemTray(QObject *parent) : Tray(parent), m_icon(new QSystemTrayIcon(this)) {
+bool Tray::restoresWindow(int activationReason, bool notifierHost) {
+    // The right click opens the context menu by itself; on an XEmbed tray a
+    // double click also reports a Trigger first, which must not restore.
+    return activationReason == QSystemTrayIcon::DoubleClick ||
+           (notifierHost && activationReason == QSystemTrayIcon::Trigger);
+}
+
+SystemTray::SystemTray(bool notifierHost, QObject *parent)
+    : Tray(parent), m_icon(new QSystemTrayIcon(this)) {
     connect(m_icon, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason reason) {
-                // The right click opens the context menu by itself; only the
-                // double click has a meaning of its own.
-                if (reason == QSystemTrayIcon::DoubleClick)
+            [this, notifierHost](QSystemTrayIcon::ActivationReason reason) {
+                if (restoresWindow(reason, notifierHost))
                     emit doubleClicked();
             });
 }

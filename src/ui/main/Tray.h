@@ -35,14 +35,24 @@ public:
     // The tip is cut to 64 characters, as the notification record holds.
     static QString cutTip(const QString &tip) { return tip.left(64); }
 
+    // Whether a click on the icon restores the window. Hosts of the
+    // StatusNotifierItem protocol (KDE Plasma, GNOME with AppIndicator)
+    // report only an activation on a single click and never a double click;
+    // elsewhere (XEmbed trays) the double click stays the rule.
+    static bool restoresWindow(int activationReason, bool notifierHost);
+
 signals:
+    // The user asked for the window back (a double click, or a single click
+    // on a StatusNotifierItem host).
     void doubleClicked();
 };
 
 class SystemTray final : public Tray {
     Q_OBJECT
 public:
-    explicit SystemTray(QObject *parent = nullptr);
+    // notifierHost: the desktop's tray speaks StatusNotifierItem (the
+    // composition root asks the session bus).
+    explicit SystemTray(bool notifierHost = false, QObject *parent = nullptr);
     ~SystemTray() override;
 
     bool isAvailable() const override;
