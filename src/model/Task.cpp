@@ -15,7 +15,9 @@ Region newRegion() {
     return r;
 }
 
-void copySong(const Song &source, Song &target) { target = source; }
+void copySong(const Song &source, Song &target) {
+    target = source;
+}
 
 void copyRegion(const Region &source, Region &target) {
     target.Title = source.Title;
@@ -42,6 +44,8 @@ void copyTask(const Task &source, Task &target) {
     target.TaskID = source.TaskID;
     target.Enabled = source.Enabled;
     target.PowerOff = source.PowerOff;
+    target.Days = source.Days;
+    target.Holidays = source.Holidays;
     target.Regions.clear();
     target.Regions.resize(source.Regions.size());
     for (qsizetype i = 0; i < source.Regions.size(); ++i)

@@ -43,6 +43,9 @@ struct Task {
     int32_t TaskID = 0;
     bool Enabled = false;
     bool PowerOff = false;
+    // Play days: bit 0 Monday .. bit 6 Sunday (see model/PlayDays.h).
+    uint8_t Days = 0x7F;
+    bool Holidays = false; // follows the holiday calendar (休 / 班 days)
     QVector<Region> Regions;
     // Run time only (player slots).
     int32_t CurrentRegion = 0;

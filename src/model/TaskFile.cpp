@@ -6,6 +6,7 @@
 
 #include "base/AtomicFile.h"
 #include "model/NumberText.h"
+#include "model/PlayDays.h"
 #include "model/XmlText.h"
 
 namespace kolva {
@@ -27,7 +28,14 @@ void appendTask(QString &out, const Task &t) {
     out += QLatin1String("\" StartTime=\"") + xmlAttributeText(t.StartTime);
     out += QLatin1String("\" Duration=\"") + xmlAttributeText(t.Duration);
     out += QLatin1String("\" StopTime=\"") + xmlAttributeText(t.StopTime);
-    out += QLatin1String("\" PowerOff=\"") + boolText(t.PowerOff) + QLatin1String("\">");
+    out += QLatin1String("\" PowerOff=\"") + boolText(t.PowerOff);
+    // Play days are written only when set, so a list that never uses them
+    // stays byte for byte as before.
+    if ((t.Days & kEveryDay) != kEveryDay)
+        out += QLatin1String("\" Days=\"") + daysText(t.Days);
+    if (t.Holidays)
+        out += QLatin1String("\" Holidays=\"True");
+    out += QLatin1String("\">");
     for (const Region &r : t.Regions) {
         out += kCrLf;
         out += QLatin1String("\t\t<Region Title=\"") +
@@ -94,6 +102,8 @@ Task readTaskAttributes(const QXmlStreamAttributes &a) {
     t.Duration = text(a, QLatin1String("Duration"));
     t.StopTime = text(a, QLatin1String("StopTime"));
     t.PowerOff = a.value(QLatin1String("PowerOff")).toString().toLower() == QLatin1String("true");
+    t.Days = readDays(a.value(QLatin1String("Days")));
+    t.Holidays = a.value(QLatin1String("Holidays")).toString().toLower() == QLatin1String("true");
     return t;
 }
 

@@ -37,14 +37,14 @@ void writeBytes(const QString &path, const QByteArray &bytes) {
 
 TaskList sampleList() {
     Task t = newTask();
-    t.Title = "";  // written as 任务
+    t.Title = ""; // written as 任务
     t.Volume = -1;
     t.StartTime = "08:00:00";
     t.StopTime = "09:30:00";
     t.Enabled = false;
     t.PowerOff = true;
     Region r = newRegion();
-    r.Title = "";  // written as 区间
+    r.Title = ""; // written as 区间
     r.Sort = 1;
     r.Repeat = -1;
     r.Duration = "00:10:00";
@@ -100,8 +100,9 @@ TEST_F(TaskFileTest, SaveWritesTheExactBytes) {
     EXPECT_TRUE(bytes.startsWith(QByteArray("\xFF\xFE<\x00", 4)));
 
     ASSERT_TRUE(saveTasks(path(), {}));
-    EXPECT_EQ(readAll(path()), utf16le(QStringLiteral("<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n"
-                                                      "<Tasklist>\r\n</Tasklist>")));
+    EXPECT_EQ(readAll(path()), utf16le(QStringLiteral(
+                                   "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n"
+                                   "<Tasklist>\r\n</Tasklist>")));
 }
 
 TEST_F(TaskFileTest, RoundTripRenumbersAndKeepsFields) {
@@ -156,18 +157,21 @@ TEST_F(TaskFileTest, ReservedCharactersSurviveSaveAndLoad) {
 }
 
 TEST_F(TaskFileTest, ReadingDefaultsAndLenientValues) {
-    writeBytes(path(), utf16le(QStringLiteral(
-                           "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n<Tasklist>\r\n"
-                           "\t<Task PowerOff=\"TRUE\" Enabled=\"FALSE\" Volume=\"\" Title=\"\">\r\n"
-                           "\t\t<Region Volume=\"\" Sort=\"\" Repeat=\"\"><Song/><Other><Song/></Other></Region>\r\n"
-                           "\t\t<Note>ignored</Note>\r\n"
-                           "\t</Task>\r\n"
-                           "\t<Task Enabled=\"no\" PowerOff=\"1\" Volume=\" 70%\">\r\n"
-                           "\t\t<Region Volume=\"2.5\" Sort=\"abc\" Repeat=\"3.5\"><Song Repeat=\"-1\"/></Region>\r\n"
-                           "\t</Task>\r\n"
-                           "\t<Extra><Task Title=\"nested, not a task\"/></Extra>\r\n"
-                           "\t<Task/>\r\n"
-                           "</Tasklist>")));
+    writeBytes(path(),
+               utf16le(QStringLiteral(
+                   "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n<Tasklist>\r\n"
+                   "\t<Task PowerOff=\"TRUE\" Enabled=\"FALSE\" Volume=\"\" Title=\"\">\r\n"
+                   "\t\t<Region Volume=\"\" Sort=\"\" "
+                   "Repeat=\"\"><Song/><Other><Song/></Other></Region>\r\n"
+                   "\t\t<Note>ignored</Note>\r\n"
+                   "\t</Task>\r\n"
+                   "\t<Task Enabled=\"no\" PowerOff=\"1\" Volume=\" 70%\">\r\n"
+                   "\t\t<Region Volume=\"2.5\" Sort=\"abc\" Repeat=\"3.5\"><Song "
+                   "Repeat=\"-1\"/></Region>\r\n"
+                   "\t</Task>\r\n"
+                   "\t<Extra><Task Title=\"nested, not a task\"/></Extra>\r\n"
+                   "\t<Task/>\r\n"
+                   "</Tasklist>")));
     TaskList l;
     ASSERT_TRUE(loadTasks(path(), l));
     ASSERT_EQ(l.size(), 3);
@@ -179,11 +183,11 @@ TEST_F(TaskFileTest, ReadingDefaultsAndLenientValues) {
     EXPECT_EQ(l[0].Regions[0].Volume, -1);
     EXPECT_EQ(l[0].Regions[0].Sort, 0);
     EXPECT_EQ(l[0].Regions[0].Repeat, 0);
-    EXPECT_EQ(l[0].Regions[0].Songs.size(), 1);  // the Song inside <Other> is not one
+    EXPECT_EQ(l[0].Regions[0].Songs.size(), 1); // the Song inside <Other> is not one
     EXPECT_TRUE(l[1].Enabled);
     EXPECT_FALSE(l[1].PowerOff);
     EXPECT_EQ(l[1].Volume, 70);
-    EXPECT_EQ(l[1].Regions[0].Volume, 2);  // halves go to the even neighbour
+    EXPECT_EQ(l[1].Regions[0].Volume, 2); // halves go to the even neighbour
     EXPECT_EQ(l[1].Regions[0].Repeat, 4);
     EXPECT_EQ(l[1].Regions[0].Sort, 0);
     EXPECT_EQ(l[1].Regions[0].Songs[0].Repeat, -1);
@@ -197,13 +201,16 @@ TEST_F(TaskFileTest, ReadingDefaultsAndLenientValues) {
 TEST_F(TaskFileTest, HandWrittenOriginalFileLoads) {
     // As a user would keep it after editing in Notepad: comment line, tabs,
     // attributes in another order, lower-case booleans.
-    writeBytes(path(), utf16le(QStringLiteral(
-                           "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n<Tasklist>\r\n"
-                           "\t<Task Title=\"早操\" Enabled=\"true\" StartTime=\"07:30:00\" Volume=\"80\" "
-                           "StopTime=\"\" Duration=\"00:20:00\" PowerOff=\"false\">\r\n"
-                           "\t\t<Region Repeat=\"1\" Title=\"广播体操\" Sort=\"0\" Volume=\"-1\" Duration=\"\">\r\n"
-                           "\t\t\t<Song SongFile=\"D:\\music\\体操.mp3\" Repeat=\"0\" StartTime=\"\" Duration=\"\"/>\r\n"
-                           "\t\t</Region>\r\n\t</Task>\r\n</Tasklist>")));
+    writeBytes(path(),
+               utf16le(QStringLiteral(
+                   "<?xml version=\"1.0\"?>\r\n<!--请以Unicode格式保存本文档-->\r\n<Tasklist>\r\n"
+                   "\t<Task Title=\"早操\" Enabled=\"true\" StartTime=\"07:30:00\" Volume=\"80\" "
+                   "StopTime=\"\" Duration=\"00:20:00\" PowerOff=\"false\">\r\n"
+                   "\t\t<Region Repeat=\"1\" Title=\"广播体操\" Sort=\"0\" Volume=\"-1\" "
+                   "Duration=\"\">\r\n"
+                   "\t\t\t<Song SongFile=\"D:\\music\\体操.mp3\" Repeat=\"0\" StartTime=\"\" "
+                   "Duration=\"\"/>\r\n"
+                   "\t\t</Region>\r\n\t</Task>\r\n</Tasklist>")));
     TaskList l;
     ASSERT_TRUE(loadTasks(path(), l));
     ASSERT_EQ(l.size(), 1);
@@ -245,13 +252,14 @@ TEST_F(TaskFileTest, HostileFilesAreReadSafely) {
     QString prev = "a";
     for (int i = 0; i < 9; ++i) {
         const QString name = QString("e%1").arg(i);
-        bomb += QString("<!ENTITY %1 \"&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;\">").arg(name, prev);
+        bomb +=
+            QString("<!ENTITY %1 \"&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;&%2;\">").arg(name, prev);
         prev = name;
     }
     bomb += QString("]><Tasklist><Task Title=\"&%1;\"/></Tasklist>").arg(prev);
     writeBytes(path(), utf16le(bomb));
     TaskList l = sampleList();
-    loadTasks(path(), l);  // refused or read: it must return, and not with a gigabyte title
+    loadTasks(path(), l); // refused or read: it must return, and not with a gigabyte title
     ASSERT_FALSE(l.isEmpty());
     EXPECT_LT(l[0].Title.size(), 1 << 20);
 
@@ -318,7 +326,8 @@ TEST_F(TaskFileTest, FailedSaveKeepsTheOldFileAndReportsIt) {
         ASSERT_TRUE(saveTasks(ro, sampleList()));
         QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
         EXPECT_FALSE(saveTasks(ro, {}, &error));
-        QFile::setPermissions(dir.filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(dir.filePath("ro"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         EXPECT_EQ(readAll(ro), good);
     }
 
@@ -326,4 +335,52 @@ TEST_F(TaskFileTest, FailedSaveKeepsTheOldFileAndReportsIt) {
     const QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
     for (const QString &name : left)
         EXPECT_FALSE(name.startsWith('.')) << name.toStdString();
+}
+
+TEST_F(TaskFileTest, PlayDaysAreWrittenOnlyWhenSetAndReadLeniently) {
+    // A list that never used play days goes through load and save unchanged.
+    const QByteArray original = utf16le(QString::fromUtf16(kExpected));
+    writeBytes(path(), original);
+    TaskList list;
+    ASSERT_TRUE(loadTasks(path(), list));
+    ASSERT_TRUE(saveTasks(path(), list));
+    EXPECT_EQ(readAll(path()), original);
+
+    // Set, they follow PowerOff: Days, then Holidays.
+    list[0].Days = 0x1F;
+    list[0].Holidays = true;
+    list[1].Holidays = true;
+    const QString text = taskFileText(list);
+    EXPECT_TRUE(text.contains(u"PowerOff=\"True\" Days=\"1111100\" Holidays=\"True\">\r\n"));
+    EXPECT_TRUE(text.contains(u"PowerOff=\"False\" Holidays=\"True\">\r\n"));
+    ASSERT_TRUE(saveTasks(path(), list));
+    TaskList back;
+    ASSERT_TRUE(loadTasks(path(), back));
+    EXPECT_EQ(back[0].Days, 0x1F);
+    EXPECT_TRUE(back[0].Holidays);
+    EXPECT_EQ(back[1].Days, 0x7F);
+
+    const struct {
+        const char *attributes;
+        uint8_t days;
+        bool holidays;
+    } cases[] = {
+        {"", 0x7F, false},
+        {"Days=\"\" Holidays=\"\"", 0x7F, false},
+        {"Days=\"0000011\" Holidays=\"true\"", 0x60, true},
+        {"Days=\"0000000\"", 0x00, false},
+        {"Days=\"111110\" Holidays=\"1\"", 0x7F, false},
+        {"Days=\"11111x0\" Holidays=\"TRUE\"", 0x7F, true},
+        {"Days=\"1111100 \"", 0x7F, false},
+    };
+    for (const auto &c : cases) {
+        const QString file =
+            QStringLiteral("<Tasklist><Task StartTime=\"08:00:00\" %1/></Tasklist>")
+                .arg(QString::fromLatin1(c.attributes));
+        TaskList read;
+        ASSERT_TRUE(parseTaskFile(file.toUtf8(), read)) << c.attributes;
+        ASSERT_EQ(read.size(), 1);
+        EXPECT_EQ(read[0].Days, c.days) << c.attributes;
+        EXPECT_EQ(read[0].Holidays, c.holidays) << c.attributes;
+    }
 }
