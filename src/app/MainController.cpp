@@ -4,7 +4,9 @@
 
 #include "base/Clock.h"
 #include "base/Helpers.h"
+#include "model/HolidayCalendar.h"
 #include "model/NumberText.h"
+#include "model/PlayDays.h"
 #include "model/TaskFile.h"
 #include "playback/MediaPlayer.h"
 #include "playback/PlayerControl.h"
@@ -29,7 +31,8 @@ struct MainController::Impl {
           schedule(
               clock, players, timerLoop, [&owner] { owner.refreshStatusPage(); },
               [](double ms) { delay(ms); }),
-          monitor(players, schedule, display, paths, [&owner] { emit owner.displayChanged(); }) {}
+          monitor(players, schedule, display, paths, [&owner] { emit owner.displayChanged(); }),
+          holidays(paths.holidayFile(), [&owner](const QString &m) { owner.report(m); }) {}
 
     Clock &clock;
     MediaPlayer &mainPlayer;
@@ -48,6 +51,12 @@ struct MainController::Impl {
     ScheduleClock schedule;
     PlaybackMonitor monitor;
 
+    // Play days: the calendar file looked at once per tick, and the date the
+    // schedule works on (read once per tick, so one tick sees one day).
+    HolidayCalendarFile holidays;
+    std::function<QDate()> dateSource = [] { return QDate::currentDate(); };
+    QDate today;
+
     int trayIconIndex = kTrayStopped;
     QString trayTip = QStringLiteral("提示");
     int dingShiVisible = 0;
@@ -63,6 +72,8 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
     d->timerPosition.setInterval(500);
     d->timerPlayerBugPlay.setInterval(1);
     d->timerPlayerBugPlay.setSingleShot(true);
+    d->schedule.setPlayDayRule(
+        [this](const Task &task) { return isPlayDay(task, d->today, d->holidays.calendar()); });
     connect(&d->timerLoop, &QTimer::timeout, this, &MainController::timerLoopTick);
     connect(&d->timerTime, &QTimer::timeout, this, &MainController::timerTimeTick);
     connect(&d->timerPosition, &QTimer::timeout, this, &MainController::timerPositionTick);
@@ -180,6 +191,7 @@ void MainController::loadTaskList() {
     // At start-up and after the task editor closed. A missing or broken file
     // leaves the list as it was (empty at start-up).
     loadTasks(m_paths.taskFile(), d->tasks);
+    updatePlayDays(); // the list below shows what is due today
     emit tasksChanged();
 }
 
@@ -277,7 +289,34 @@ void MainController::playSong(const QString &songFile) {
 
 // --- Timer ticks -----------------------------------------------------------------
 
+bool MainController::refreshPlayDays() {
+    const bool changed = updatePlayDays();
+    if (changed)
+        emit playDaysChanged();
+    return changed;
+}
+
+bool MainController::updatePlayDays() {
+    const QDate date = d->dateSource();
+    const bool newDay = date != d->today;
+    d->today = date;
+    // The file is written by the holiday dialog or by hand; either way the
+    // new calendar counts from this tick on.
+    const bool newCalendar = d->holidays.refresh();
+    return newDay || newCalendar;
+}
+
+bool MainController::playsToday(const Task &task) const {
+    return d->schedule.playsToday(task);
+}
+
+void MainController::setDateSource(std::function<QDate()> dateSource) {
+    d->dateSource = std::move(dateSource);
+    refreshPlayDays();
+}
+
 void MainController::timerLoopTick() {
+    refreshPlayDays();
     d->schedule.tick(d->tasks, [this](const QString &message) { report(message); });
 }
 

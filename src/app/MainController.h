@@ -7,6 +7,7 @@
 //
 // Thread: everything runs on the UI thread.
 
+#include <QDate>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -64,6 +65,16 @@ public:
     void playTaskById(int taskId);          // detail view PlayTask
     void playSong(const QString &songFile); // detail view PlaySong
 
+    // Whether the task plays today (its play days and the holiday calendar),
+    // as the schedule last looked. The list greys the start time of a task
+    // that does not.
+    bool playsToday(const Task &task) const;
+    // Reads the date and looks at the holiday calendar file; true (and
+    // playDaysChanged) when either changed. Every schedule tick does this.
+    bool refreshPlayDays();
+    // Where the date comes from (the system's local date by default).
+    void setDateSource(std::function<QDate()> dateSource);
+
     // Timer ticks (public so tests can drive them without real time).
     void timerLoopTick();
     void timerTimeTick();
@@ -85,6 +96,7 @@ public:
 signals:
     void displayChanged();
     void tasksChanged();
+    void playDaysChanged(); // a new day or a new holiday calendar
     void scheduleChanged(); // caption, pictures, tray and status strip
     // An error in a tick or an event; the schedule keeps running. The window
     // shows it without blocking (tray message or a line in the window).
@@ -92,6 +104,7 @@ signals:
 
 private:
     void refreshStatusPage();
+    bool updatePlayDays(); // refreshPlayDays without the signal
     void report(const QString &message);
     template <typename F> void guarded(F &&step);
 

@@ -46,6 +46,7 @@ struct AppPaths {
     // Written by the program.
     QString taskFile() const { return writtenFile(QStringLiteral("user/task.xtask.dll")); }
     QString playlistFile() const { return writtenFile(QStringLiteral("template.asx.dll")); }
+    QString holidayFile() const { return writtenFile(QStringLiteral("user/holidays.txt")); }
 
     // Read only, always from the application folder.
     QString shippedTaskFile() const { return appPath + QStringLiteral("/user/task.xtask.dll"); }

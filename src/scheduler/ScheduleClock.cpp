@@ -59,6 +59,8 @@ void ScheduleClock::checkDueTasks(const TaskList &tasks) {
             continue;
         if (m_players.isTaskPlaying(task.TaskID))
             continue;
+        if (!playsToday(task))
+            continue;
         // isClockTimeNow with the present second worked out once per tick.
         const int start = secondOfDay(task.StartTime);
         if (start >= 0 && start == nowSecond) {

@@ -45,6 +45,11 @@ public:
     // A failure in one step is handed to `report` and does not skip the other.
     void tick(const TaskList &tasks, const std::function<void(const QString &)> &report);
 
+    // Whether a task plays today at all (its play days and the holiday
+    // calendar); a task that does not is never due. Unset: every task.
+    void setPlayDayRule(std::function<bool(const Task &)> rule) { m_playsToday = std::move(rule); }
+    bool playsToday(const Task &task) const { return !m_playsToday || m_playsToday(task); }
+
     // Starts the first enabled task that is due now and not already on the
     // active player.
     void checkDueTasks(const TaskList &tasks);
@@ -74,6 +79,7 @@ private:
     std::function<void()> m_refreshStatusPage;
     std::function<void(double)> m_delay;
     Started m_started;
+    std::function<bool(const Task &)> m_playsToday;
 };
 
 } // namespace kolva

@@ -342,11 +342,20 @@ TEST(MainWindow, ErrorsShowWithoutBlocking) {
 TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
     Task off = playable("B", "09:00:00", "/m/b.mp3");
     off.Enabled = false;
-    WindowRig w({playable("A", "08:30:00", "/m/a.mp3"), off});
+    Task weekend = playable("A", "08:30:00", "/m/a.mp3");
+    weekend.Days = 0x60;
+    WindowRig w({weekend, off});
+    w.rig.controller.setDateSource([] { return QDate(2030, 9, 30); }); // a Monday
     MainWindow &win = w.start();
     QStringList shown;
     win.setTaskDetailsShower([&](const Task &t) { shown << t.Title; });
     EXPECT_EQ(win.lvwTaskList()->rowImageIndex(1), 2);
+    // A task not due today shows its start time in grey.
+    const auto timeColour = [&](int row) {
+        return win.lvwTaskList()->topLevelItem(row)->foreground(1).color();
+    };
+    EXPECT_EQ(timeColour(0), QColor(0x95, 0x95, 0x95));
+    EXPECT_NE(timeColour(1), QColor(0x95, 0x95, 0x95));
 
     const QRect row = win.lvwTaskList()->visualItemRect(win.lvwTaskList()->topLevelItem(1));
     click(win.lvwTaskList()->viewport(), Qt::LeftButton, row.center());

@@ -48,6 +48,7 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
 
     connect(&m_controller, &MainController::displayChanged, this, &MainWindow::refreshDisplay);
     connect(&m_controller, &MainController::tasksChanged, this, &MainWindow::fillTaskList);
+    connect(&m_controller, &MainController::playDaysChanged, this, &MainWindow::fillTaskList);
     connect(&m_controller, &MainController::scheduleChanged, this, &MainWindow::refreshSchedule);
     connect(&m_controller, &MainController::errorReported, this, &MainWindow::showError);
     connect(&m_tray, &Tray::doubleClicked, this, &MainWindow::restoreFromTray);
@@ -151,7 +152,8 @@ void MainWindow::refreshStatusPage() {
 }
 
 void MainWindow::fillTaskList() {
-    m_taskList->fillTaskList(m_controller.tasks());
+    m_taskList->fillTaskList(m_controller.tasks(),
+                             [this](const Task &task) { return m_controller.playsToday(task); });
 }
 
 void MainWindow::showError(const QString &message) {

@@ -77,7 +77,8 @@ void TaskListView::initTaskListView() {
     header()->setFont(headerFont);
 }
 
-void TaskListView::fillTaskList(const TaskList &tasks) {
+void TaskListView::fillTaskList(const TaskList &tasks,
+                                const std::function<bool(const Task &)> &playsToday) {
     clear();
     for (const Task &task : tasks) {
         auto *item = new QTreeWidgetItem();
@@ -87,6 +88,8 @@ void TaskListView::fillTaskList(const TaskList &tasks) {
         item->setData(0, ImageIndexRole, image);
         item->setData(0, KeyRole, QStringLiteral("Key") + QString::number(task.TaskID));
         item->setText(1, QLatin1Char(' ') + task.StartTime.left(5));
+        if (playsToday && !playsToday(task))
+            item->setForeground(1, QColor(0x95, 0x95, 0x95)); // not due today
         item->setText(2, QLatin1Char(' ') + task.Title);
         item->setText(3, QString());
         addTopLevelItem(item);

@@ -7,6 +7,7 @@
 
 #include <QIcon>
 #include <QTreeWidget>
+#include <functional>
 
 #include "model/Task.h"
 
@@ -24,8 +25,10 @@ public:
     // Report view, multiple selection, small icons; rows cleared; the three
     // column headers added.
     void initTaskListView();
-    // Clears the rows and adds one per Task, in list order.
-    void fillTaskList(const TaskList &tasks);
+    // Clears the rows and adds one per Task, in list order. A task for which
+    // `playsToday` says no shows its start time in grey.
+    void fillTaskList(const TaskList &tasks,
+                      const std::function<bool(const Task &)> &playsToday = {});
 
     // ImageList1 (1-based, as the rows refer to it).
     QIcon listImage(int index) const;
