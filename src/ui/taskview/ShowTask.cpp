@@ -12,6 +12,7 @@
 #include <QtEndian>
 #include <cmath>
 
+#include "model/PlayDays.h"
 #include "model/TaskExchange.h"
 #include "playback/MediaLengths.h"
 
@@ -277,6 +278,12 @@ void ShowTask::drawTask() {
         info += QStringLiteral("  停止时刻:") + t.StopTime;
     else
         info += QLatin1Char(' ');
+    // Play days: nothing for every day, else "  周一至周五" and the like.
+    const QString days = daysCaption(t.Days);
+    if (!days.isEmpty())
+        info += QStringLiteral("  ") + days;
+    if (t.Holidays)
+        info += QStringLiteral("  节假日不播放");
     info += QStringLiteral("  音量:") + QString::number(t.Volume);
     if (t.PowerOff)
         info += QStringLiteral("  播放结束后自动关机");

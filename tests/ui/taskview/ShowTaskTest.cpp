@@ -74,6 +74,12 @@ TEST(ShowTask, CaptionsOfTheHeaderRegionsAndSongs) {
          "开始时刻:08:00:00  时长:00:10:00  音量:100"},
         {[](Task &t) { t.StopTime = "09:00:00", t.Volume = -1, t.PowerOff = true; }, "早操",
          "开始时刻:08:00:00  停止时刻:09:00:00  音量:-1  播放结束后自动关机"},
+        // Play days after the end part.
+        {[](Task &t) { t.Days = 0x1F, t.Holidays = true; }, "早操",
+         "开始时刻:08:00:00   周一至周五  节假日不播放  音量:100"},
+        {[](Task &t) { t.Days = 0x60, t.StopTime = "09:00:00"; }, "早操",
+         "开始时刻:08:00:00  停止时刻:09:00:00  周六日  音量:100"},
+        {[](Task &t) { t.Days = 0x15; }, "早操", "开始时刻:08:00:00   一三五  音量:100"},
         // The record itself: separators of the text form are shown unchanged.
         {[](Task &t) { t.Title = "A|B@SONGLINE@C"; }, "A|B@SONGLINE@C",
          "开始时刻:08:00:00   音量:100"},
