@@ -15,6 +15,7 @@
 #include "playback/PlayerControl.h"
 #include "playback/PowerOff.h"
 #include "scheduler/ScheduleClock.h"
+#include "scheduler/SecondTimer.h"
 #include "support/FakeClock.h"
 
 using namespace kolva;
@@ -105,8 +106,9 @@ int main(int argc, char **argv) {
     NoPowerOff powerOff;
     PlayerControl players(clock, powerOff, paths, &mainPlayer, &insertPlayer);
     players.initPlayers(&mainPlayer, &insertPlayer);
-    QTimer loop;
+    SecondTimer loop(clock);
     ScheduleClock schedule(clock, players, loop, {}, {});
+    schedule.startSchedule(); // ticks are run by hand below
     const auto noReport = [](const QString &) {};
 
     std::printf("%d tasks, %d ticks each\n", count, ticks);
@@ -115,7 +117,7 @@ int main(int argc, char **argv) {
         clock.setTimeOfDay(QTime(0, 30, 0));
         std::vector<double> us;
         for (int i = 0; i < ticks; ++i) {
-            clock.advance(900);
+            clock.advance(1000);
             QElapsedTimer t;
             t.start();
             schedule.tick(tasks, noReport);
@@ -133,7 +135,7 @@ int main(int argc, char **argv) {
         clock.setTimeOfDay(QTime(1, 0, 0));
         std::vector<double> us;
         for (int i = 0; i < ticks; ++i) {
-            clock.advance(900);
+            clock.advance(1000);
             QElapsedTimer t;
             t.start();
             schedule.tick(tasks, noReport);

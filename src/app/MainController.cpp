@@ -5,6 +5,8 @@
 #include "base/Clock.h"
 #include "base/Helpers.h"
 #include "model/HolidayCalendar.h"
+#include "base/PlayHistory.h"
+#include "model/ClockTime.h"
 #include "model/NumberText.h"
 #include "model/PlayDays.h"
 #include "model/TaskFile.h"
@@ -12,6 +14,7 @@
 #include "playback/PlayerControl.h"
 #include "scheduler/PlaybackMonitor.h"
 #include "scheduler/ScheduleClock.h"
+#include "scheduler/SecondTimer.h"
 
 namespace kolva {
 
@@ -26,7 +29,8 @@ constexpr int kTrayStopped = 3;
 struct MainController::Impl {
     Impl(MainController &owner, const AppPaths &paths, Clock &clock, PowerOff &powerOff,
          MediaPlayer &mainPlayer, MediaPlayer &insertPlayer)
-        : clock(clock), mainPlayer(mainPlayer), insertPlayer(insertPlayer),
+        : clock(clock), mainPlayer(mainPlayer), insertPlayer(insertPlayer), timerLoop(clock),
+          timerTime(clock), history(clock, paths.historyFile()),
           players(clock, powerOff, paths, &mainPlayer, &insertPlayer),
           schedule(
               clock, players, timerLoop, [&owner] { owner.refreshStatusPage(); },
@@ -39,14 +43,15 @@ struct MainController::Impl {
     MediaPlayer &insertPlayer;
 
     // Declared before the objects that hold references to them.
-    QTimer timerLoop;
-    QTimer timerTime;
+    SecondTimer timerLoop;
+    SecondTimer timerTime;
     QTimer timerPosition;
     QTimer timerPlayerBugPlay;
     int playerBugPlayTag = 0;
 
     TaskList tasks;
     PlaybackDisplay display;
+    PlayHistory history;
     PlayerControl players;
     ScheduleClock schedule;
     PlaybackMonitor monitor;
@@ -67,15 +72,16 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
                                MediaPlayer &mainPlayer, MediaPlayer &insertPlayer, QObject *parent)
     : QObject(parent), m_paths(paths),
       d(std::make_unique<Impl>(*this, paths, clock, powerOff, mainPlayer, insertPlayer)) {
-    d->timerLoop.setInterval(ScheduleClock::LoopIntervalMs);
-    d->timerTime.setInterval(900);
+    d->players.setHistory(&d->history);
+    d->schedule.setHistory(&d->history);
+    connect(&d->history, &PlayHistory::lineAppended, this, &MainController::historyAppended);
     d->timerPosition.setInterval(500);
     d->timerPlayerBugPlay.setInterval(1);
     d->timerPlayerBugPlay.setSingleShot(true);
     d->schedule.setPlayDayRule(
         [this](const Task &task) { return isPlayDay(task, d->today, d->holidays.calendar()); });
-    connect(&d->timerLoop, &QTimer::timeout, this, &MainController::timerLoopTick);
-    connect(&d->timerTime, &QTimer::timeout, this, &MainController::timerTimeTick);
+    connect(&d->timerLoop, &SecondTimer::timeout, this, &MainController::timerLoopTick);
+    connect(&d->timerTime, &SecondTimer::timeout, this, &MainController::timerTimeTick);
     connect(&d->timerPosition, &QTimer::timeout, this, &MainController::timerPositionTick);
     connect(&d->timerPlayerBugPlay, &QTimer::timeout, this,
             &MainController::timerPlayerBugPlayTick);
@@ -100,6 +106,11 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
             guarded([&] { d->monitor.wmp_OpenStateChange(i, newState); });
         });
         // PositionChange is received and has no effect.
+        connect(players[i], &MediaPlayer::entrySkipped, this,
+                [this, i](const QString &path, const QString &reason) {
+                    d->history.append(PlayHistory::FileSkipped, d->players.PlayingTasks[i].Title,
+                                      path + QLatin1Char(' ') + reason);
+                });
     }
 }
 
@@ -139,6 +150,18 @@ ScheduleClock &MainController::schedule() {
 PlaybackMonitor &MainController::monitor() {
     return d->monitor;
 }
+PlayHistory &MainController::history() {
+    return d->history;
+}
+QString MainController::lastHistoryLine() const {
+    return d->history.lastLine();
+}
+SecondTimer &MainController::loopTimer() {
+    return d->timerLoop;
+}
+SecondTimer &MainController::clockTimer() {
+    return d->timerTime;
+}
 
 bool MainController::playerBugPlayArmed() const {
     return d->timerPlayerBugPlay.isActive();
@@ -150,10 +173,14 @@ void MainController::setDelayFunction(std::function<void(double)> delayFunction)
     d->schedule.setDelay(std::move(delayFunction));
 }
 int MainController::timerIntervalMs(const QString &timerName) const {
-    const QTimer *timers[] = {&d->timerLoop, &d->timerTime, &d->timerPosition,
-                              &d->timerPlayerBugPlay};
-    const char *names[] = {"timerLoop", "timerTime", "timerPosition", "TimerPlayerBugPlay"};
-    for (int i = 0; i < 4; ++i) {
+    // The clock-second timers tick once a second (re-armed at each second).
+    if (timerName == QLatin1String("timerLoop"))
+        return d->timerLoop.isActive() ? 1000 : 0;
+    if (timerName == QLatin1String("timerTime"))
+        return d->timerTime.isActive() ? 1000 : 0;
+    const QTimer *timers[] = {&d->timerPosition, &d->timerPlayerBugPlay};
+    const char *names[] = {"timerPosition", "TimerPlayerBugPlay"};
+    for (int i = 0; i < 2; ++i) {
         if (timerName == QLatin1String(names[i]))
             return timers[i]->isActive() ? timers[i]->interval() : 0;
     }
@@ -167,6 +194,19 @@ void MainController::report(const QString &message) {
 
 template <typename F> void MainController::guarded(F &&step) {
     runReporting(step, [this](const QString &message) { report(message); });
+}
+
+void MainController::refreshNextTask() {
+    PlaybackDisplay &display = d->display;
+    if (!d->schedule.isOn()) {
+        display.timeing = QStringLiteral("--:--:--");
+        display.timeingTip.clear();
+        return;
+    }
+    const ScheduleClock::NextTask next = d->schedule.nextTaskToday(d->tasks);
+    display.timeing = next.second < 0 ? QStringLiteral("--:--:--")
+                                      : formatClock(QTime(0, 0).addSecs(next.second));
+    display.timeingTip = next.title;
 }
 
 void MainController::refreshStatusPage() {
@@ -196,7 +236,7 @@ void MainController::loadTaskList() {
 }
 
 void MainController::startTimers() {
-    d->timerTime.start(900);
+    d->timerTime.start();
     d->timerPosition.start(500);
 }
 
@@ -231,7 +271,9 @@ void MainController::picDingShiClicked(int index) {
         d->trayIconIndex = kTrayStopped;
         d->trayTip = QStringLiteral("所有任务都已停止！");
     }
+    refreshNextTask();
     emit scheduleChanged();
+    emit displayChanged();
 }
 
 void MainController::cmdPlayClicked() {
@@ -318,10 +360,12 @@ void MainController::setDateSource(std::function<QDate()> dateSource) {
 void MainController::timerLoopTick() {
     refreshPlayDays();
     d->schedule.tick(d->tasks, [this](const QString &message) { report(message); });
+    refreshNextTask();
 }
 
 void MainController::timerTimeTick() {
     d->display.clock = d->schedule.clockText();
+    refreshNextTask();
     emit displayChanged();
 }
 

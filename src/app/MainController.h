@@ -22,6 +22,8 @@ namespace kolva {
 
 class Clock;
 class MediaPlayer;
+class PlayHistory;
+class SecondTimer;
 class PowerOff;
 class PlayerControl;
 class ScheduleClock;
@@ -43,15 +45,18 @@ public:
     QString trayTip() const;       // "提示", "正在检测。。", "所有任务都已停止！"
     int dingShiVisible() const;    // which picture of picDingShi shows: 0 start, 1 stop
     QString statusContent() const; // the content of the status strip page
+    // The last line of the play history (user/history.log), "" before any.
+    QString lastHistoryLine() const;
 
     PlayerControl &players();
     ScheduleClock &schedule();
     PlaybackMonitor &monitor();
+    PlayHistory &history();
 
     // Start-up steps run by the window's first timerLoad tick, in this order.
     void initPlayers();            // hands both players to the player layer
     void loadTaskList();           // Tasks from the task file (also after the editor closed)
-    void startTimers();            // timerTime 900 ms, timerPosition 500 ms
+    void startTimers();            // timerTime each second, timerPosition 500 ms
     void startScheduleAtStartUp(); // as a click on picDingShi(0)
     // Form_Unload: all timers off.
     void stopTimers();
@@ -92,6 +97,10 @@ public:
     int playerBugPlayTag() const;
     int timerIntervalMs(const QString &timerName) const;
     void setDelayFunction(std::function<void(double)> delayFunction);
+    // The two timers of the clock second (tests on a fake clock fire them
+    // when their due tick is reached).
+    SecondTimer &loopTimer();
+    SecondTimer &clockTimer();
 
 signals:
     void displayChanged();
@@ -101,10 +110,14 @@ signals:
     // An error in a tick or an event; the schedule keeps running. The window
     // shows it without blocking (tray message or a line in the window).
     void errorReported(const QString &message);
+    // A line was added to the play history (shown in the status line).
+    void historyAppended(const QString &line);
 
 private:
     void refreshStatusPage();
     bool updatePlayDays(); // refreshPlayDays without the signal
+    // lblTimeing: the start time of the next task still due today.
+    void refreshNextTask();
     void report(const QString &message);
     template <typename F> void guarded(F &&step);
 

@@ -47,6 +47,8 @@ struct AppPaths {
     QString taskFile() const { return writtenFile(QStringLiteral("user/task.xtask.dll")); }
     QString playlistFile() const { return writtenFile(QStringLiteral("template.asx.dll")); }
     QString holidayFile() const { return writtenFile(QStringLiteral("user/holidays.txt")); }
+    // The play history and its one older generation (historyFile() + ".1").
+    QString historyFile() const { return writtenFile(QStringLiteral("user/history.log")); }
 
     // Read only, always from the application folder.
     QString shippedTaskFile() const { return appPath + QStringLiteral("/user/task.xtask.dll"); }

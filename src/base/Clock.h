@@ -1,8 +1,11 @@
 #pragma once
 // Where the program reads "now": a monotonic millisecond tick that never wraps
 // (for play-time accounting) and the wall-clock time of day (for due tasks and
-// stop times). Scheduling code takes a Clock& so tests can drive a fake one.
+// stop times), with its date for "once a day" and the play history.
+// Scheduling code takes a Clock& so tests can drive a fake one.
 
+#include <QDate>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QTime>
 #include <cstdint>
@@ -16,6 +19,20 @@ public:
     virtual int64_t tickMs() const = 0;
     // The present local time of day (whole milliseconds).
     virtual QTime timeOfDay() const = 0;
+    // The present local date. Clocks that only know the time of day (older
+    // test clocks) answer with the system's date.
+    virtual QDate date() const { return QDate::currentDate(); }
+
+    // Date and time of day read as one moment: a read that straddles
+    // midnight is taken again, so 23:59:59.999 never pairs with the next day.
+    QDateTime localNow() const {
+        for (;;) {
+            const QDate before = date();
+            const QTime time = timeOfDay();
+            if (date() == before)
+                return QDateTime(before, time);
+        }
+    }
 };
 
 class SystemClock final : public Clock {
@@ -24,6 +41,7 @@ public:
     // Offset by 1 so a tick read at start is never 0 (0 means "paused").
     int64_t tickMs() const override { return m_timer.elapsed() + 1; }
     QTime timeOfDay() const override { return QTime::currentTime(); }
+    QDate date() const override { return QDate::currentDate(); }
 
 private:
     QElapsedTimer m_timer; // CLOCK_MONOTONIC on Linux

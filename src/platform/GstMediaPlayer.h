@@ -150,7 +150,8 @@ private:
     void restartSameEntry(const Play &next);
     bool seekToClip(double fileDuration);
     void entryOpened();
-    void entryFaulty(int index);
+    void entryFaulty(int index, const QString &reason);
+    void noteSkipped(const QString &path, const QString &reason);
     void endOfPass();
     std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly);
     bool isClipped(int index) const;

@@ -145,7 +145,7 @@ void GstMediaPlayer::onError(GstMessage *message) {
                             : QString();
     qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag), qUtf8Printable(ref),
              qUtf8Printable(text));
-    entryFaulty(faulty);
+    entryFaulty(faulty, QStringLiteral("解码出错：") + text);
 }
 
 void GstMediaPlayer::fallBackToSilentSink() {
@@ -174,7 +174,7 @@ void GstMediaPlayer::faultLater(int index) {
         this,
         [this, generation, index] {
             if (generation == m_generation.load() && m_phase != Phase::Idle)
-                entryFaulty(index);
+                entryFaulty(index, QStringLiteral("无法打开"));
         },
         Qt::QueuedConnection);
 }
@@ -196,14 +196,14 @@ void GstMediaPlayer::onAsyncDone() {
             m_openFileDuration = m_mediaInfo.duration(m_playlist->entries[m_openIndex].ref);
         if (m_openFileDuration <= 0) {
             // Nothing to hear (an empty file): unplayable, as newMedia says.
-            entryFaulty(m_openIndex);
+            entryFaulty(m_openIndex, QStringLiteral("没有可播放的声音"));
             return;
         }
         if (isClipped(m_openIndex) || m_pendingPosition >= 0) {
             if (!seekToClip(m_openFileDuration)) {
                 qWarning("kolva player %s: skipping \"%s\": the clip lies outside the file",
                          qUtf8Printable(Tag), qUtf8Printable(m_playlist->entries[m_openIndex].ref));
-                entryFaulty(m_openIndex);
+                entryFaulty(m_openIndex, QStringLiteral("剪辑超出文件长度"));
                 return;
             }
             m_phase = Phase::Seeking;
@@ -247,7 +247,7 @@ void GstMediaPlayer::onStreamStart(GstMessage *message) {
 
 void GstMediaPlayer::onEndOfStream() {
     if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
-        entryFaulty(m_openIndex); // nothing to play in it (or in the clip)
+        entryFaulty(m_openIndex, QStringLiteral("没有可播放的声音")); // (or in the clip)
         return;
     }
     if (m_phase != Phase::Running)
@@ -263,14 +263,14 @@ void GstMediaPlayer::onEndOfStream() {
     }
     if (pending) {
         // A URI was handed over but never started.
-        entryFaulty(pending->index);
+        entryFaulty(pending->index, QStringLiteral("无法播放"));
         return;
     }
     m_quickEnds = nowMs() - m_openedAtMs < quickEndMs ? m_quickEnds + 1 : 0;
     if (m_quickEnds > maxQuickEnds) {
         // An endless repeat of something that plays nothing would spin.
         m_quickEnds = 0;
-        entryFaulty(m_current.index);
+        entryFaulty(m_current.index, QStringLiteral("每次播放都立即结束"));
         return;
     }
     const std::optional<Play> next = nextPlayAfter(m_current.index, m_currentPlayNo, false);
@@ -328,6 +328,7 @@ void GstMediaPlayer::openFrom(int index) {
         }
         qWarning("kolva player %s: skipping missing \"%s\"", qUtf8Printable(Tag),
                  qUtf8Printable(m_playlist->entries[i].ref));
+        noteSkipped(m_playlist->entries[i].ref, QStringLiteral("文件不存在或不可读"));
     }
     endOfPass();
 }
@@ -383,7 +384,7 @@ void GstMediaPlayer::onOpenTimeout() {
         return;
     qWarning("kolva player %s: skipping \"%s\": it does not open", qUtf8Printable(Tag),
              qUtf8Printable(m_playlist->entries[m_openIndex].ref));
-    entryFaulty(m_openIndex);
+    entryFaulty(m_openIndex, QStringLiteral("打开超时"));
 }
 
 void GstMediaPlayer::restartSameEntry(const Play &next) {
@@ -429,7 +430,16 @@ void GstMediaPlayer::entryOpened() {
     updatePlan();
 }
 
-void GstMediaPlayer::entryFaulty(int index) {
+void GstMediaPlayer::noteSkipped(const QString &path, const QString &reason) {
+    // Queued, as every event of the player: never from inside a call.
+    QMetaObject::invokeMethod(
+        this, [this, path, reason] { emit entrySkipped(path, reason); }, Qt::QueuedConnection);
+}
+
+void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
+    if (m_playlist && index >= 0 && index < m_playlist->count() &&
+        (m_state == PlayStatePlaying || m_state == PlayStatePaused))
+        noteSkipped(m_playlist->entries[index].ref, reason);
     m_hardReset = true;
     // The whole entry goes, with its remaining repeats: a broken file
     // repeated endlessly must not keep the player busy.

@@ -154,6 +154,9 @@ signals:
     void openStateChange(int newState);
     void statusChange();
     void positionChange(double oldPosition, double newPosition);
+    // A file of the playlist was passed over because it cannot be played
+    // (queued like the other events; for the play history only).
+    void entrySkipped(const QString &path, const QString &reason);
 };
 
 } // namespace kolva

@@ -3,6 +3,7 @@
 #include <QTime>
 
 #include "base/Clock.h"
+#include "base/PlayHistory.h"
 #include "model/ClockTime.h"
 #include "model/NumberText.h"
 #include "playback/PowerOff.h"
@@ -162,8 +163,18 @@ bool PlayerControl::isPlayableFile(const QString &filePath) {
 
 // --- Tasks and regions -----------------------------------------------------------
 
-void PlayerControl::playTask(const Task &task) {
+void PlayerControl::note(const QString &event, const QString &title, const QString &detail) {
+    if (m_history)
+        m_history->append(event, title, detail);
+}
+
+void PlayerControl::playTask(const Task &task, int lateMs) {
+    const bool asInsert = activePlayer() >= 0;
+    QString detail = asInsert ? QStringLiteral("插播") : QStringLiteral("主播");
+    detail += lateMs >= 0 ? QStringLiteral(" 晚%1毫秒").arg(lateMs) : QStringLiteral(" 手动");
+    note(PlayHistory::Started, task.Title, detail);
     if (task.Regions.isEmpty()) {
+        note(PlayHistory::PlayedOut, task.Title, QStringLiteral("没有区间"));
         finishTask(task);
         return;
     }
@@ -172,7 +183,7 @@ void PlayerControl::playTask(const Task &task) {
     // can hold a task while the main one is idle when the main task reached
     // its stop time under the insert; a new task then replaces the insert
     // instead of sounding beside it.
-    if (activePlayer() >= 0) {
+    if (asInsert) {
         const bool insertWasIdle = PlayerBusy[InsertPlayer] == 0;
         clearPlayingTask(InsertPlayer);
         copyTask(task, PlayingTasks[InsertPlayer]);
@@ -216,6 +227,7 @@ void PlayerControl::regionFinished(int index, int pos) {
     Players[index]->stop();
     PlayerBusy[index] = 0;
     m_pass[index].ended = true;
+    note(PlayHistory::PlayedOut, task.Title);
     if (index == InsertPlayer && PlayerBusy[MainPlayer] == 1)
         resumePlayer(MainPlayer);
     finishTask(task);
@@ -230,8 +242,10 @@ void PlayerControl::endTaskEarly(int index) {
 }
 
 void PlayerControl::finishTask(const Task &task) {
-    if (task.PowerOff)
-        m_powerOff.shutDown();
+    if (!task.PowerOff)
+        return;
+    note(PlayHistory::PowerOff, task.Title);
+    m_powerOff.shutDown();
 }
 
 // --- Limits --------------------------------------------------------------------
@@ -257,14 +271,19 @@ void PlayerControl::checkTaskEnd(int index, int64_t now) {
         return;
     const Task &task = PlayingTasks[index];
     bool ended = false;
+    QString why;
     if (!task.Duration.isEmpty()) {
         ended = timeToMs(task.Duration) < taskPlayedMs(index, now);
+        why = QStringLiteral("播放时长 ") + task.Duration;
     } else if (!task.StopTime.isEmpty()) {
         const QTime t = m_clock.timeOfDay();
         ended = QTime(t.hour(), t.minute(), t.second()) >= timeToDate(task.StopTime);
+        why = QStringLiteral("停止时间 ") + task.StopTime;
     }
-    if (ended)
+    if (ended) {
+        note(PlayHistory::LimitReached, task.Title, why);
         endTaskEarly(index);
+    }
 }
 
 void PlayerControl::checkRegionDuration(int64_t now) {
@@ -278,8 +297,10 @@ void PlayerControl::checkRegionDuration(int64_t now) {
     const Region &region = task.Regions[pos];
     if (region.Duration.isEmpty())
         return;
-    if (timeToMs(region.Duration) < regionElapsedMs(region, now))
+    if (timeToMs(region.Duration) < regionElapsedMs(region, now)) {
+        note(PlayHistory::RegionCut, task.Title, region.Title);
         regionFinished(active, pos);
+    }
 }
 
 } // namespace kolva

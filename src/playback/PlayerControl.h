@@ -23,6 +23,7 @@
 namespace kolva {
 
 class Clock;
+class PlayHistory;
 class PowerOff;
 
 class PlayerControl {
@@ -44,6 +45,8 @@ public:
                   MediaPlayer *insertPlayer);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // Where starts, ends and power-off requests are written (may be null).
+    void setHistory(PlayHistory *history) { m_history = history; }
     // The random order of Sort 1 regions comes from one generator seeded once;
     // tests fix the seed.
     void setRandomSeed(uint64_t seed) { m_random.seed(seed); }
@@ -96,7 +99,9 @@ public:
     bool isPlayableFile(const QString &filePath);
 
     // --- Tasks and regions -------------------------------------------------
-    void playTask(const Task &task);
+    // lateMs: how long after its start second the schedule started it; -1
+    // for a start by hand.
+    void playTask(const Task &task, int lateMs = -1);
     void playRegion(int index, Region &region);
     // A permutation of first..last (element i - first holds the song index
     // for play position i), fresh on each call.
@@ -134,11 +139,13 @@ private:
     // playlist could not be written): stop it and hand back to the main task.
     void endTaskEarly(int index);
     void writePlaylistFile(const QByteArray &text) const;
+    void note(const QString &event, const QString &title, const QString &detail = QString());
 
     Clock &m_clock;
     PowerOff &m_powerOff;
     AppPaths m_paths;
     Hooks m_hooks;
+    PlayHistory *m_history = nullptr;
     std::array<Pass, 2> m_pass{};
     std::mt19937_64 m_random;
 };

@@ -13,7 +13,8 @@ struct PlaybackDisplay {
     QString totalTime = QStringLiteral(" /00:00");      // lblTotalTime
     QString taskTitle = QStringLiteral("星期天逛公园"); // lblTask
     QString regionTitle = QStringLiteral("区间3");      // lblRegion
-    QString timeing = QStringLiteral("12:33:55");       // lblTimeing
+    QString timeing = QStringLiteral("12:33:55");       // lblTimeing: next start today
+    QString timeingTip;                                 // its tool tip: that task's title
     QString songTitle;                                  // lblSongTitle
     QString songFile;                                   // lblSongFile
     QString engine;                                     // lblEngine

@@ -1,14 +1,16 @@
 #include "scheduler/ScheduleClock.h"
 
-#include <QTimer>
+#include <algorithm>
 
 #include "base/Clock.h"
+#include "base/PlayHistory.h"
 #include "model/ClockTime.h"
 #include "playback/PlayerControl.h"
+#include "scheduler/SecondTimer.h"
 
 namespace kolva {
 
-ScheduleClock::ScheduleClock(Clock &clock, PlayerControl &players, QTimer &timerLoop,
+ScheduleClock::ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &timerLoop,
                              std::function<void()> refreshStatusPage,
                              std::function<void(double)> delay)
     : m_clock(clock), m_players(players), m_timerLoop(timerLoop),
@@ -18,8 +20,23 @@ bool ScheduleClock::isOn() const {
     return m_timerLoop.isActive();
 }
 
+int64_t ScheduleClock::secondNow() const {
+    const QDateTime now = m_clock.localNow();
+    return now.date().toJulianDay() * 86400 + now.time().msecsSinceStartOfDay() / 1000;
+}
+
+void ScheduleClock::note(const QString &event, const QString &title, const QString &detail) {
+    if (m_history)
+        m_history->append(event, title, detail);
+}
+
 void ScheduleClock::startSchedule() {
-    m_timerLoop.setInterval(LoopIntervalMs);
+    // The window of due seconds opens with the second of the switch-on:
+    // seconds that passed while the schedule was off are not caught up.
+    if (!m_timerLoop.isActive()) {
+        m_checkFrom = secondNow();
+        m_lastSecond = m_checkFrom;
+    }
     m_timerLoop.start();
     if (m_refreshStatusPage)
         m_refreshStatusPage();
@@ -27,6 +44,13 @@ void ScheduleClock::startSchedule() {
 
 void ScheduleClock::stopSchedule() {
     m_timerLoop.stop();
+    m_checkFrom = INT64_MAX;
+    for (int index : {PlayerControl::InsertPlayer, PlayerControl::MainPlayer}) {
+        if (m_players.PlayerBusy[index] == 1)
+            note(PlayHistory::StoppedByUser, m_players.PlayingTasks[index].Title,
+                 index == PlayerControl::MainPlayer ? QStringLiteral("主播")
+                                                    : QStringLiteral("插播"));
+    }
     m_players.stopAll();
     if (m_refreshStatusPage)
         m_refreshStatusPage();
@@ -52,37 +76,98 @@ void ScheduleClock::tick(const TaskList &tasks,
 }
 
 void ScheduleClock::checkDueTasks(const TaskList &tasks) {
-    const QTime now = m_clock.timeOfDay();
-    const int nowSecond = now.hour() * 3600 + now.minute() * 60 + now.second();
-    for (const Task &task : tasks) {
+    const QDateTime wall = m_clock.localNow();
+    const int nowOfDay = wall.time().msecsSinceStartOfDay() / 1000;
+    const int64_t now = wall.date().toJulianDay() * 86400 + nowOfDay;
+    // The clock set back: the seconds from there on are looked at again; what
+    // already started today is known by its occurrence and stays started.
+    if (now < m_lastSecond && m_checkFrom != INT64_MAX)
+        m_checkFrom = now;
+    m_lastSecond = now;
+    if (now < m_checkFrom)
+        return;
+    const int64_t catchUpFrom = std::max(m_checkFrom, now - CatchUpSeconds);
+
+    struct Due {
+        int64_t second;
+        int index;
+    };
+    QVector<Due> due;
+    for (int i = 0; i < tasks.size(); ++i) {
+        const Task &task = tasks[i];
         if (!task.Enabled)
-            continue;
-        if (m_players.isTaskPlaying(task.TaskID))
             continue;
         if (!playsToday(task))
             continue;
-        // isClockTimeNow with the present second worked out once per tick.
         const int start = secondOfDay(task.StartTime);
-        if (start >= 0 && start == nowSecond) {
-            if (startedThisSecond(task.TaskID, nowSecond))
-                continue;
-            m_started = Started{task.TaskID, nowSecond, m_clock.tickMs()};
-            m_players.playTask(task);
-            return;
+        if (start < 0)
+            continue;
+        // The latest occurrence of the start second at or before now.
+        const int64_t occurrence = now - (nowOfDay - start + 86400) % 86400;
+        if (occurrence < m_checkFrom)
+            continue;
+        const auto handled = m_handled.constFind(task.TaskID);
+        if (handled != m_handled.constEnd() && *handled == occurrence)
+            continue;
+        if (occurrence < catchUpFrom) {
+            m_handled.insert(task.TaskID, occurrence);
+            note(PlayHistory::Missed, task.Title,
+                 QStringLiteral("%1 检测晚了%2秒，超过%3秒不再补播（休眠、暂停或时钟调快）")
+                     .arg(formatClock(QTime(0, 0).addSecs(start)))
+                     .arg(now - occurrence)
+                     .arg(CatchUpSeconds));
+            continue;
         }
+        due.append({occurrence, i});
+    }
+    if (due.isEmpty())
+        return;
+    std::stable_sort(due.begin(), due.end(),
+                     [](const Due &a, const Due &b) { return a.second < b.second; });
+
+    const Task *started = nullptr;
+    int64_t startedSecond = 0;
+    for (const Due &d : due) {
+        const Task &task = tasks[d.index];
+        if (started) {
+            // Later seconds wait for the next tick (one start per tick).
+            if (d.second != startedSecond)
+                break;
+            m_handled.insert(task.TaskID, d.second);
+            note(PlayHistory::Missed, task.Title,
+                 QStringLiteral("与「%1」同一秒到时，未开始").arg(started->Title));
+            continue;
+        }
+        m_handled.insert(task.TaskID, d.second);
+        if (m_players.isTaskPlaying(task.TaskID)) {
+            note(PlayHistory::Missed, task.Title, QStringLiteral("到时仍在播放，未重新开始"));
+            continue;
+        }
+        const int64_t lateMs = (now - d.second) * 1000 + wall.time().msec();
+        started = &task;
+        startedSecond = d.second;
+        m_players.playTask(task, int(lateMs));
     }
 }
 
-bool ScheduleClock::startedThisSecond(int32_t taskId, int nowSecond) const {
-    if (m_started.taskId != taskId || m_started.second != nowSecond ||
-        m_clock.tickMs() - m_started.tickMs >= 1000)
-        return false;
-    // Still held (also paused under an insert): the rules above decide.
-    for (int i = 0; i < 2; ++i) {
-        if (m_players.PlayerBusy[i] == 1 && m_players.PlayingTasks[i].TaskID == taskId)
-            return false;
+ScheduleClock::NextTask ScheduleClock::nextTaskToday(const TaskList &tasks) {
+    NextTask next;
+    const QDateTime wall = m_clock.localNow();
+    const int nowOfDay = wall.time().msecsSinceStartOfDay() / 1000;
+    const int64_t today = wall.date().toJulianDay() * 86400;
+    for (const Task &task : tasks) {
+        if (!task.Enabled || !playsToday(task))
+            continue;
+        const int start = secondOfDay(task.StartTime);
+        if (start < nowOfDay || (next.second >= 0 && start >= next.second))
+            continue;
+        const auto handled = m_handled.constFind(task.TaskID);
+        if (handled != m_handled.constEnd() && *handled == today + start)
+            continue;
+        next.second = start;
+        next.title = task.Title;
     }
-    return true;
+    return next;
 }
 
 bool ScheduleClock::isClockTimeNow(const QString &clockText, const QTime &now) {

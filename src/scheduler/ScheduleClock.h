@@ -2,34 +2,52 @@
 // The schedule: switching it on and off, the rule that makes a task due, the
 // order of work in one schedule tick and the clock text.
 //
+// Due rule. timerLoop ticks once per clock second (SecondTimer). A tick looks
+// at every second since the previous tick, up to CatchUpSeconds back, so a
+// late tick loses nothing within a minute; a task whose second lies further
+// back (suspend, the clock set forward) is reported missed. Each task starts
+// at most once for each day's occurrence of its start second: the occurrence
+// it was last started (or reported) for is remembered, so a task that plays
+// out inside its second, a tick repeated in one second or the clock set back
+// never start it again. At most one task starts per tick, the oldest second
+// first and list order within a second; the others of that same second are
+// reported as not started, later seconds wait for the next tick. Seconds
+// before the schedule was switched on are never due. A task started by hand
+// does not count as its daily start.
+//
 // Thread: UI thread. The schedule is on exactly while timerLoop runs; the
 // timer belongs to the main window and is only switched here.
 
 #include <QString>
 #include <QTime>
 #include <QVector>
+#include <cstdint>
 #include <functional>
 
 #include "model/Task.h"
-
-class QTimer;
 
 namespace kolva {
 
 class Clock;
 class PlayerControl;
+class PlayHistory;
+class SecondTimer;
 
 class ScheduleClock {
 public:
-    static constexpr int LoopIntervalMs = 900;
+    static constexpr int LoopIntervalMs = 1000;
     static constexpr int StopWaitMs = 500;
+    // How far back a late tick still starts a task that was due.
+    static constexpr int CatchUpSeconds = 60;
 
     // refreshStatusPage: the window rewrites its status strip. delay: waits
     // while events are processed (kolva::delay; tests deliver fake events).
-    ScheduleClock(Clock &clock, PlayerControl &players, QTimer &timerLoop,
+    ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &timerLoop,
                   std::function<void()> refreshStatusPage, std::function<void(double)> delay);
 
     void setDelay(std::function<void(double)> delay) { m_delay = std::move(delay); }
+    // Where missed tasks and stops by the user are written (may be null).
+    void setHistory(PlayHistory *history) { m_history = history; }
 
     bool isOn() const;
     void startSchedule();
@@ -50,9 +68,17 @@ public:
     void setPlayDayRule(std::function<bool(const Task &)> rule) { m_playsToday = std::move(rule); }
     bool playsToday(const Task &task) const { return !m_playsToday || m_playsToday(task); }
 
-    // Starts the first enabled task that is due now and not already on the
-    // active player.
+    // Starts the task whose start second is the oldest one due since the
+    // previous tick (see the due rule above) and reports the missed ones.
     void checkDueTasks(const TaskList &tasks);
+
+    // The next task that will still start today: its start second (-1 when
+    // none is left) and title. Ties go to the first in list order.
+    struct NextTask {
+        int second = -1;
+        QString title;
+    };
+    NextTask nextTaskToday(const TaskList &tasks);
 
     // True when the clock text names the hour, minute and second of `now`. A
     // text that is not a valid clock time is never due.
@@ -62,23 +88,24 @@ public:
     QString clockText() const;
 
 private:
-    // The last task the schedule started, in which second of the day and at
-    // which tick. Two ticks can fall into one second (every 900 ms): a task
-    // that has already played out or been stopped in its due second is not
-    // started again by the second tick.
-    struct Started {
-        int32_t taskId = 0;
-        int second = -1;
-        int64_t tickMs = 0;
-    };
-    bool startedThisSecond(int32_t taskId, int nowSecond) const;
+    // Seconds counted over days (Julian day * 86400 + second of the day), so
+    // that one number orders every second of the local wall clock.
+    int64_t secondNow() const;
+    void note(const QString &event, const QString &title, const QString &detail);
 
     Clock &m_clock;
     PlayerControl &m_players;
-    QTimer &m_timerLoop;
+    SecondTimer &m_timerLoop;
+    PlayHistory *m_history = nullptr;
+    // First second a tick may find due: the switch-on, or the second the
+    // clock was set back to. Max while the schedule has never been on.
+    int64_t m_checkFrom = INT64_MAX;
+    int64_t m_lastSecond = 0; // second of the previous tick
+    // Per TaskID: the occurrence (a secondNow value) last started or
+    // reported, so no occurrence is handled twice.
+    QHash<int32_t, int64_t> m_handled;
     std::function<void()> m_refreshStatusPage;
     std::function<void(double)> m_delay;
-    Started m_started;
     std::function<bool(const Task &)> m_playsToday;
 };
 

@@ -155,7 +155,7 @@ TEST(MainControllerSchedule, LimitsWaitForTheScheduleToBeOn) {
     EXPECT_EQ(rig.players().PlayingTasks[Main].Title, "t");
     rig.controller.picDingShiClicked(0);
     EXPECT_EQ(rig.busy(Main), 1); // switching on does not stop it
-    rig.run(1000);
+    rig.run(1100);                // the first tick of the next second
     EXPECT_EQ(rig.busy(Main), 0);
 }
 

@@ -21,8 +21,8 @@ TEST(MainControllerState, StartUpSwitchesTheScheduleOnAsThePictureDoes) {
 
     rig.startUp();
     EXPECT_TRUE(rig.controller.scheduleOn());
-    EXPECT_EQ(rig.controller.timerIntervalMs("timerLoop"), 900);
-    EXPECT_EQ(rig.controller.timerIntervalMs("timerTime"), 900);
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerLoop"), 1000);
+    EXPECT_EQ(rig.controller.timerIntervalMs("timerTime"), 1000);
     EXPECT_EQ(rig.controller.timerIntervalMs("timerPosition"), 500);
     EXPECT_EQ(rig.controller.dingShiVisible(), 1);
     EXPECT_EQ(rig.controller.trayIconIndex(), 2);

@@ -8,6 +8,7 @@
 #include "model/TaskFile.h"
 #include "playback/PlayerControl.h"
 #include "scheduler/ScheduleClock.h"
+#include "scheduler/SecondTimer.h"
 #include "support/SimulatedTime.h"
 #include "support/TaskBuilders.h"
 
@@ -17,8 +18,7 @@ class ControllerRig : public SimulatedRig {
 public:
     explicit ControllerRig(QTime start = QTime(8, 0, 0))
         : SimulatedRig(start), controller(paths, clock, powerOff, mainPlayer, insertPlayer) {
-        m_time.setTimers({[this] { return controller.scheduleOn(); },
-                          [this] { controller.timerLoopTick(); },
+        m_time.setTimers({{&controller.loopTimer(), &controller.clockTimer()},
                           [this] { controller.timerPositionTick(); },
                           [this] {
                               if (!controller.playerBugPlayArmed())
@@ -39,7 +39,6 @@ public:
         controller.loadTaskList();
         controller.startTimers();
         controller.startScheduleAtStartUp();
-        m_time.scheduleStarted();
     }
 
     void writeTasks(const TaskList &tasks) { ASSERT_TRUE(saveTasks(paths.taskFile(), tasks)); }
@@ -47,6 +46,8 @@ public:
     PlayerControl &players() { return controller.players(); }
     int busy(int index) { return players().PlayerBusy[index]; }
     int calls(FakeMediaPlayer &p, const QString &call) { return int(p.calls.count(call)); }
+    QStringList historyLines() { return test::historyLines(controller.history()); }
+    QStringList history(const QString &event) { return historyOf(controller.history(), event); }
 
     MainController controller;
     QStringList errors;

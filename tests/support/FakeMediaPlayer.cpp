@@ -120,8 +120,11 @@ double FakeMediaPlayer::clipLength(int entry) const {
 void FakeMediaPlayer::openEntry(int entry) {
     // Faulty entries (no length) are skipped; a faulty last entry ends the
     // pass like a played one.
-    while (entry < m_playlist->count() && clipLength(entry) <= 0)
+    while (entry < m_playlist->count() && clipLength(entry) <= 0) {
+        m_skipped << m_playlist->entries[entry].ref;
+        queue({Event::Skipped, int(m_skipped.size()) - 1, false});
         ++entry;
+    }
     m_play = 0;
     m_playedInEntry = 0;
     if (entry >= m_playlist->count()) {
@@ -203,6 +206,8 @@ int FakeMediaPlayer::deliverEvents() {
         ++delivered;
         if (event.kind == Event::OpenState) {
             emit openStateChange(event.value);
+        } else if (event.kind == Event::Skipped) {
+            emit entrySkipped(m_skipped.value(event.value), QStringLiteral("不能播放"));
         } else {
             emit statusChange();
             // After the end of the pass has been told, the player rests.

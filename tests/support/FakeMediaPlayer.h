@@ -66,9 +66,9 @@ public:
 
 private:
     struct Event {
-        enum Kind { OpenState, Status } kind;
+        enum Kind { OpenState, Status, Skipped } kind;
         int value = 0;
-        bool endOfPass = false;
+        bool endOfPass = false; // Skipped: value indexes m_skipped
     };
     void queue(Event event);
     double clipLength(int entry) const;
@@ -84,6 +84,7 @@ private:
     double m_defaultDuration = 180;
     QHash<QString, double> m_durations;
     QList<Event> m_queue;
+    QStringList m_skipped; // files passed over, by Skipped events
     bool m_flushPosted = false;
     quint64 m_nextId = 1;
 };

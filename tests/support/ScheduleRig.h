@@ -4,7 +4,6 @@
 // wired the same way (player events and the start timer reach the monitor,
 // each step's failure is collected in `errors`).
 
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -24,11 +23,14 @@ public:
         : SimulatedRig(start), control(clock, powerOff, paths, &mainPlayer, &insertPlayer),
           schedule(clock, control, timerLoop, {}, [this](double) { deliver(); }),
           monitor(control, schedule, display, paths, {}) {
-        m_time.setTimers(
-            {[this] { return schedule.isOn(); },
-             [this] { schedule.tick(tasks, [this](const QString &m) { errors << m; }); },
-             [this] { guarded([&] { monitor.timerPositionTick(); }); },
-             [this] { return startTimerTick(); }});
+        QObject::connect(&timerLoop, &SecondTimer::timeout, [this] {
+            schedule.tick(tasks, [this](const QString &m) { errors << m; });
+        });
+        m_time.setTimers({{&timerLoop},
+                          [this] { guarded([&] { monitor.timerPositionTick(); }); },
+                          [this] { return startTimerTick(); }});
+        control.setHistory(&history);
+        schedule.setHistory(&history);
         control.setHooks(
             {[this](int index) { m_startTag = index; },
              [this](int index, int state) { monitor.wmp_OpenStateChange(index, state); }});
@@ -49,15 +51,16 @@ public:
         control.initPlayers(&mainPlayer, &insertPlayer);
         ASSERT_TRUE(loadTasks(paths.taskFile(), tasks));
         schedule.startSchedule();
-        m_time.scheduleStarted();
     }
 
     bool startTimerArmed() const { return m_startTag.has_value(); }
 
     PlayerControl &players() { return control; }
     int busy(int index) const { return control.PlayerBusy[index]; }
+    QStringList historyOf(const QString &event) { return test::historyOf(history, event); }
 
-    QTimer timerLoop;
+    SecondTimer timerLoop{clock};
+    PlayHistory history{clock, paths.historyFile()};
     TaskList tasks;
     PlaybackDisplay display;
     PlayerControl control;

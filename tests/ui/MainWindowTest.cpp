@@ -151,12 +151,14 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_EQ(win.label("lblTotalTime")->text(), " /00:00");
     EXPECT_EQ(win.label("lblTask")->text(), QStringLiteral("星期天逛公园"));
     EXPECT_EQ(win.label("lblRegion")->text(), QStringLiteral("区间3"));
-    EXPECT_EQ(win.label("lblTimeing")->text(), "12:33:55");
+    // The next start of the day (07:30 has passed at 08:00), its task as tip.
+    EXPECT_EQ(win.label("lblTimeing")->text(), "12:00:00");
+    EXPECT_EQ(win.label("lblTimeing")->toolTip(), QStringLiteral("午休"));
     EXPECT_EQ(win.findChild<QPushButton *>("cmdTaskList")->toolTip(), QStringLiteral("管理任务"));
     EXPECT_EQ(win.findChild<QPushButton *>("cmdSkin")->toolTip(), QStringLiteral("管理皮肤"));
-    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerTime"), 900);
+    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerTime"), 1000);
     EXPECT_EQ(w.rig.controller.timerIntervalMs("timerPosition"), 500);
-    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerLoop"), 900);
+    EXPECT_EQ(w.rig.controller.timerIntervalMs("timerLoop"), 1000);
 
     // The clock label follows timerTime, in a fixed-pitch font.
     w.rig.controller.timerTimeTick();

@@ -51,6 +51,7 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     connect(&m_controller, &MainController::playDaysChanged, this, &MainWindow::fillTaskList);
     connect(&m_controller, &MainController::scheduleChanged, this, &MainWindow::refreshSchedule);
     connect(&m_controller, &MainController::errorReported, this, &MainWindow::showError);
+    connect(&m_controller, &MainController::historyAppended, this, &MainWindow::showHistoryLine);
     connect(&m_tray, &Tray::doubleClicked, this, &MainWindow::restoreFromTray);
 
     // Form_Load: only arm timerLoad, so that the window is on screen before
@@ -114,6 +115,8 @@ void MainWindow::refreshDisplay() {
     setText(m_lblTask, d.taskTitle);
     setText(m_lblRegion, d.regionTitle);
     setText(m_lblTimeing, d.timeing);
+    if (m_lblTimeing->toolTip() != d.timeingTip)
+        m_lblTimeing->setToolTip(d.timeingTip);
     setText(m_lblSongTitle, d.songTitle);
     if (m_lblSongFile->text() != d.songFile) {
         m_lblSongFile->setText(d.songFile);
@@ -154,6 +157,15 @@ void MainWindow::refreshStatusPage() {
 void MainWindow::fillTaskList() {
     m_taskList->fillTaskList(m_controller.tasks(),
                              [this](const Task &task) { return m_controller.playsToday(task); });
+}
+
+void MainWindow::showHistoryLine(const QString &line) {
+    // The status line says what happened last; the tabs of the file become
+    // wide gaps between date, event, title and detail.
+    QString shown = line;
+    shown.replace(QLatin1Char('\t'), QStringLiteral("  "));
+    m_lblError->setText(shown.trimmed());
+    m_lblError->show();
 }
 
 void MainWindow::showError(const QString &message) {

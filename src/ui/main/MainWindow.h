@@ -106,6 +106,7 @@ private:
     void refreshStatusPage();
     void fillTaskList();
     void showError(const QString &message);
+    void showHistoryLine(const QString &line);
 
     // Start-up and unload pieces (MainWindowShell.cpp).
     void applyDefaultSkin();

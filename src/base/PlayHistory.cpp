@@ -1,0 +1,111 @@
+#include "base/PlayHistory.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <unistd.h>
+
+#include "base/Clock.h"
+
+namespace kolva {
+
+const QString PlayHistory::Started = QStringLiteral("开始");
+const QString PlayHistory::PlayedOut = QStringLiteral("播完");
+const QString PlayHistory::LimitReached = QStringLiteral("到时停止");
+const QString PlayHistory::RegionCut = QStringLiteral("区间到时");
+const QString PlayHistory::StoppedByUser = QStringLiteral("手动停止");
+const QString PlayHistory::Missed = QStringLiteral("错过");
+const QString PlayHistory::FileSkipped = QStringLiteral("跳过文件");
+const QString PlayHistory::PowerOff = QStringLiteral("关机");
+
+namespace {
+
+QString oneLine(QString text) {
+    for (QChar &c : text) {
+        if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
+            c = QLatin1Char(' ');
+    }
+    return text;
+}
+
+} // namespace
+
+PlayHistory::PlayHistory(Clock &clock, const QString &filePath, QObject *parent)
+    : QObject(parent), m_clock(clock), m_path(filePath) {
+    m_syncPool.setMaxThreadCount(1);
+    m_syncTimer.setSingleShot(true);
+    connect(&m_syncTimer, &QTimer::timeout, this, &PlayHistory::syncNow);
+}
+
+PlayHistory::~PlayHistory() {
+    flush();
+}
+
+bool PlayHistory::ensureOpen() {
+    if (m_file.isOpen())
+        return true;
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    m_file.setFileName(m_path);
+    return m_file.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+void PlayHistory::rotateIfNeeded(qint64 lineBytes) {
+    if (m_file.size() + lineBytes < MaxBytes)
+        return;
+    // The full file becomes the one older generation; what was written of it
+    // is synced first so the rename never leaves an unsynced old file.
+    syncNow();
+    m_syncPool.waitForDone();
+    m_file.close();
+    const QString older = m_path + QStringLiteral(".1");
+    QFile::remove(older);
+    QFile::rename(m_path, older);
+    ensureOpen();
+}
+
+void PlayHistory::append(const QString &event, const QString &title, const QString &detail) {
+    const QString stamp = m_clock.localNow().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
+    m_lastLine = stamp + QLatin1Char('\t') + oneLine(event) + QLatin1Char('\t') + oneLine(title) +
+                 QLatin1Char('\t') + oneLine(detail);
+    const QByteArray bytes = m_lastLine.toUtf8() + '\n';
+    bool ok = ensureOpen();
+    if (ok) {
+        rotateIfNeeded(bytes.size());
+        ok = m_file.isOpen() && m_file.write(bytes) == bytes.size() && m_file.flush();
+        if (!ok)
+            m_file.close(); // opened again at the next event
+    }
+    m_lastWriteOk = ok;
+    if (ok) {
+        m_dirty = true;
+        const int64_t sinceSync = m_clock.tickMs() - m_lastSyncTick;
+        if (sinceSync >= SyncIntervalMs)
+            syncNow();
+        else if (!m_syncTimer.isActive())
+            m_syncTimer.start(int(SyncIntervalMs - sinceSync));
+    }
+    emit lineAppended(m_lastLine);
+}
+
+void PlayHistory::syncNow() {
+    m_syncTimer.stop();
+    if (!m_dirty || !m_file.isOpen())
+        return;
+    m_dirty = false;
+    m_lastSyncTick = m_clock.tickMs();
+    // The worker syncs a duplicate, so a close or rotation meanwhile cannot
+    // pull the descriptor from under it.
+    const int fd = ::dup(m_file.handle());
+    if (fd < 0)
+        return;
+    m_syncPool.start([fd] {
+        ::fsync(fd);
+        ::close(fd);
+    });
+}
+
+void PlayHistory::flush() {
+    syncNow();
+    m_syncPool.waitForDone();
+}
+
+} // namespace kolva

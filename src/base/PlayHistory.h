@@ -1,0 +1,74 @@
+#pragma once
+// The play history: one line per event of the schedule and the players,
+// appended to user/history.log (UTF-8, LF):
+//   YYYY-MM-DD HH:MM:SS.mmm<TAB>event<TAB>task title<TAB>detail
+// The file is synced to disk at most once a second, off the UI thread, and
+// kept under MaxBytes by moving it to history.log.1 (replacing an older one).
+// Writing never throws and never holds playback up: a line that cannot be
+// written is still the last line shown in the window, and the file is tried
+// again at the next event.
+//
+// Thread: append() on the UI thread; the fsync runs on a worker thread of
+// its own on a duplicate of the file descriptor.
+
+#include <QFile>
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <QTimer>
+#include <cstdint>
+
+namespace kolva {
+
+class Clock;
+
+class PlayHistory : public QObject {
+    Q_OBJECT
+public:
+    static constexpr qint64 MaxBytes = 1024 * 1024;
+    static constexpr int SyncIntervalMs = 1000;
+
+    // Events, as they stand in the file.
+    static const QString Started;       // 开始
+    static const QString PlayedOut;     // 播完
+    static const QString LimitReached;  // 到时停止
+    static const QString RegionCut;     // 区间到时
+    static const QString StoppedByUser; // 手动停止
+    static const QString Missed;        // 错过
+    static const QString FileSkipped;   // 跳过文件
+    static const QString PowerOff;      // 关机
+
+    PlayHistory(Clock &clock, const QString &filePath, QObject *parent = nullptr);
+    ~PlayHistory() override;
+
+    // Appends one line stamped with the clock's present date and time. Tabs
+    // and line breaks inside the texts become spaces: one event, one line.
+    void append(const QString &event, const QString &title, const QString &detail = QString());
+
+    QString lastLine() const { return m_lastLine; }
+    QString filePath() const { return m_path; }
+    // Whether the last line reached the file (false after a write failure).
+    bool lastWriteOk() const { return m_lastWriteOk; }
+    // Waits for a sync in flight and syncs what is written (tests, exit).
+    void flush();
+
+signals:
+    void lineAppended(const QString &line);
+
+private:
+    bool ensureOpen();
+    void rotateIfNeeded(qint64 lineBytes);
+    void syncNow();
+
+    Clock &m_clock;
+    QString m_path;
+    QFile m_file;
+    QString m_lastLine;
+    bool m_lastWriteOk = true;
+    bool m_dirty = false; // written since the last sync
+    int64_t m_lastSyncTick = 0;
+    QTimer m_syncTimer;     // the deferred sync of a burst of lines
+    QThreadPool m_syncPool; // one thread: syncs never overlap
+};
+
+} // namespace kolva
