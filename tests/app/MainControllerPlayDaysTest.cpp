@@ -36,7 +36,9 @@ TEST(MainControllerPlayDays, WorkdayBellAcrossAWeekWithHolidayAndMakeUpDays) {
         if (day == 3) // Thursday: made a holiday by hand while running
             writeCalendar(rig.paths.holidayFile(),
                           "2030-10-01 休\n2030-10-05 班 # 调休\nbad line\n2030-10-03 休\n");
-        rig.clock.setTimeOfDay(QTime(7, 59, 50));
+        // The wall clock moves on to 07:59:50 of that day (a new date).
+        rig.clock.shiftWall(rig.clock.timeOfDay().msecsTo(QTime(7, 59, 50)) +
+                            (day > 0 ? 86400000 : 0));
         const int before = int(rig.mainPlayer.calls.count("newPlaylist KOLVA0-0"));
         const int dailyBefore = int(rig.mainPlayer.calls.count("newPlaylist KOLVA1-0"));
         rig.runUntil(QTime(8, 0, 10));
