@@ -4,9 +4,11 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <QThreadPool>
+#include <QTimer>
 #include <gst/pbutils/pbutils.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/GstSupport.h"
 
@@ -117,31 +119,42 @@ std::optional<double> MediaInfoCache::lookup(const QString &path) {
         return it->duration;
     if (!m_pending.contains(path)) {
         m_pending.insert(path);
-        const Entry before = known ? *it : Entry{};
-        const int timeoutMs = m_timeoutMs;
-        m_pool->start([path, before, known, timeoutMs, inbox = m_inbox] {
-            Entry now = statFile(path);
-            bool discovered = false;
-            if (known && now.size == before.size && now.mtimeMs == before.mtimeMs) {
-                now.duration = before.duration;
-            } else if (now.size > 0) {
-                GstDiscoverer *d = newDiscoverer(timeoutMs);
-                now.duration = discoverWith(d, path);
-                if (d)
-                    g_object_unref(d);
-                discovered = true;
-            }
-            QMutexLocker lock(&inbox->mutex);
-            if (MediaInfoCache *owner = inbox->owner)
-                QMetaObject::invokeMethod(
-                    owner,
-                    [owner, path, now, discovered] { owner->answered(path, now, discovered); },
-                    Qt::QueuedConnection);
-        });
+        // Started once the caller's work is done: a view asking for 500
+        // songs draws them without the workers taking the cores meanwhile.
+        if (m_queue.isEmpty())
+            QTimer::singleShot(0, this, &MediaInfoCache::startQueued);
+        m_queue.append({path, known ? *it : Entry{}, known});
     }
     if (known)
         return it->duration; // the recheck corrects it later if the file changed
     return std::nullopt;
+}
+
+void MediaInfoCache::startQueued() {
+    const QList<Queued> queue = std::exchange(m_queue, {});
+    const int timeoutMs = m_timeoutMs;
+    for (const Queued &q : queue) {
+        m_pool->start(
+            [path = q.path, before = q.before, known = q.known, timeoutMs, inbox = m_inbox] {
+                Entry now = statFile(path);
+                bool discovered = false;
+                if (known && now.size == before.size && now.mtimeMs == before.mtimeMs) {
+                    now.duration = before.duration;
+                } else if (now.size > 0) {
+                    GstDiscoverer *d = newDiscoverer(timeoutMs);
+                    now.duration = discoverWith(d, path);
+                    if (d)
+                        g_object_unref(d);
+                    discovered = true;
+                }
+                QMutexLocker lock(&inbox->mutex);
+                if (MediaInfoCache *owner = inbox->owner)
+                    QMetaObject::invokeMethod(
+                        owner,
+                        [owner, path, now, discovered] { owner->answered(path, now, discovered); },
+                        Qt::QueuedConnection);
+            });
+    }
 }
 
 // UI thread (queued from a worker).

@@ -14,6 +14,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QList>
 #include <QSet>
 #include <QString>
 #include <memory>
@@ -62,6 +63,12 @@ public:
 
 private:
     struct Inbox;
+    struct Queued {
+        QString path;
+        Entry before;
+        bool known = false;
+    };
+    void startQueued();
     void answered(const QString &path, const Entry &entry, bool discovered);
 
     int m_timeoutMs;
@@ -69,6 +76,7 @@ private:
     GstDiscoverer *m_discoverer = nullptr; // UI thread, for `duration`
     QHash<QString, Entry> m_entries;
     QSet<QString> m_pending;
+    QList<Queued> m_queue; // asked, not yet handed to a worker
     int m_discoveries = 0;
     QThreadPool *m_pool;
     std::shared_ptr<Inbox> m_inbox;

@@ -172,6 +172,10 @@ ShowTask::ShowTask(MediaLengths &lengths, const QString &handCursorFile, const Q
         p.setColor(QPalette::WindowText, colour);
         label->setPalette(p);
     }
+    // The skins style the window's own lblTask (the playing task's title);
+    // this one keeps its look whatever skin is on.
+    m_lblTask->setStyleSheet(QStringLiteral("color: #484848; font-weight: bold; font-size: 14.25pt;"
+                                            " background: transparent;"));
     m_lblTask->setText(QStringLiteral("KOLVA定时播放器"));
     m_lblTaskInfo->setText(QStringLiteral("欢迎使用KOLVA定时播放器"));
     m_line1 = new QWidget(m_picture4);
@@ -249,14 +253,17 @@ QLabel *ShowTask::addRow(QVector<QLabel *> &rows, const QString &text, const QFo
     }
     auto *row = new RowLabel(m_picture4, clicked);
     row->setFont(font);
-    QPalette p = row->palette();
+    QPalette p = m_picture4->palette();
     p.setColor(QPalette::WindowText, colour);
     row->setPalette(p);
     row->setTextFormat(Qt::PlainText);
     row->setText(text);
     row->setProperty(kTwipsTop, topTwips);
-    row->adjustSize();
-    row->move(twipsToPixels(kLeft), twipsToPixels(topTwips));
+    // Sized to the text in the font it really gets (a skin may set one).
+    row->ensurePolished();
+    const QFontMetrics metrics = row->fontMetrics();
+    row->setGeometry(twipsToPixels(kLeft), twipsToPixels(topTwips),
+                     metrics.horizontalAdvance(text) + 4, metrics.height() + 2);
     if (clickable) {
         row->setCursor(m_hand ? *m_hand : QCursor(Qt::PointingHandCursor));
         row->setAccessibleDescription(QStringLiteral("单击播放这首歌曲"));
@@ -267,6 +274,9 @@ QLabel *ShowTask::addRow(QVector<QLabel *> &rows, const QString &text, const QFo
 }
 
 void ShowTask::drawTask() {
+    // Rows are built on a hidden panel and shown together: one show and one
+    // layout pass instead of one per row (a 500-song task has 1000 rows).
+    m_picture4->hide();
     clearRows();
     const Task &t = m_task;
     m_lblTask->setTextFormat(Qt::PlainText);
@@ -344,6 +354,7 @@ void ShowTask::drawTask() {
     }
     m_contentTwips = y;
     updateViewport();
+    m_picture4->show();
 }
 
 void ShowTask::markPlayable(int songRow, double seconds) {
@@ -351,6 +362,9 @@ void ShowTask::markPlayable(int songRow, double seconds) {
     if (!row)
         return;
     const bool playable = MediaLengths::isPlayable(seconds);
+    if (playable && row->property("unplayable").isNull())
+        return; // drawn so already
+    row->setProperty("unplayable", !playable);
     QPalette p = row->palette();
     p.setColor(QPalette::WindowText, playable ? textColour() : unplayableColour());
     row->setPalette(p);
