@@ -66,6 +66,15 @@ Application::Application(QApplication &app, const AppPaths &paths)
         graph->insertPlayer.warmUp(extensions);
     };
     QTimer::singleShot(300, &m_graph->controller, warmUp);
+    // Either player without its real output: the user must know why nothing
+    // is heard (each retries by itself).
+    auto soundOutput = [graph = m_graph.get()] {
+        graph->window.showSoundOutputMissing(!graph->mainPlayer.soundOutputAvailable() ||
+                                             !graph->insertPlayer.soundOutputAvailable());
+    };
+    for (GstMediaPlayer *player : {&m_graph->mainPlayer, &m_graph->insertPlayer})
+        QObject::connect(player, &MediaPlayer::soundOutputChanged, &m_graph->window, soundOutput);
+    QTimer::singleShot(0, &m_graph->window, soundOutput);
     QObject::connect(&m_graph->controller, &MainController::tasksChanged, &m_graph->controller,
                      warmUp, Qt::QueuedConnection);
 }

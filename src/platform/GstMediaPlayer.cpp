@@ -38,12 +38,14 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
     // seeds the high bits.
     m_nextPlaylistId = (quint64(reinterpret_cast<quintptr>(this)) & 0xffffffffu) << 24 | 1;
 
-    const QString description =
+    m_sinkDescription =
         sinkDescription.isEmpty() ? qEnvironmentVariable("KOLVA_AUDIO_SINK") : sinkDescription;
-    m_sink = gst::makeAudioSink(description, &m_sinkWarning);
+    m_outputRetry.setInterval(outputRetryMs);
+    connect(&m_outputRetry, &QTimer::timeout, this, &GstMediaPlayer::retryRealOutput);
+    m_sink = gst::makeAudioSink(m_sinkDescription, &m_sinkWarning);
     if (!m_sinkWarning.isEmpty()) {
-        m_silentSink = true;
         qWarning("kolva player: %s", qUtf8Printable(m_sinkWarning));
+        setSilent(true, m_sinkWarning);
     }
 
     m_playbin = gst_element_factory_make("playbin", nullptr);

@@ -53,8 +53,11 @@
 // remaining repeats are skipped (stderr says why); the pipeline goes to NULL
 // before the next one, since a reused typefind can stay broken after an
 // error. The output: KOLVA_AUDIO_SINK or the given description, else
-// autoaudiosink; a description that does not parse, no output device, or a
-// sink error during play switch to fakesink sync=true with a warning.
+// autoaudiosink. When that output cannot be opened (no sound server yet, a
+// device gone) or fails during play, the entry at hand plays on silently in
+// real time (fakesink sync=true) so that the schedule keeps its times; every
+// new entry tries the real output first, and while silent a retry every few
+// seconds returns to it by itself, at the position reached.
 
 #include <QMutex>
 #include <QObject>
@@ -113,6 +116,10 @@ public:
 
     // Why the configured output was replaced by the silent sink ("" if not).
     QString sinkWarning() const { return m_sinkWarning; }
+    bool soundOutputAvailable() const override { return !m_silentSink; }
+
+    // How often the real output is tried again while playing silently.
+    static constexpr int outputRetryMs = 3000;
 
 private:
     struct Play {
@@ -140,6 +147,9 @@ private:
     void onStreamStart(GstMessage *message);
     void onEndOfStream();
     void fallBackToSilentSink();
+    void retryRealOutput();
+    bool installRealOutput(GstElement *probed = nullptr);
+    void setSilent(bool silent, const QString &why);
     void faultLater(int index);
     void onOpenTimeout();
 
@@ -168,7 +178,9 @@ private:
     MediaInfoCache &m_mediaInfo;
     GstElement *m_playbin = nullptr;
     GstElement *m_sink = nullptr;
+    QString m_sinkDescription; // the real output wanted ("" = the desktop's)
     QString m_sinkWarning;
+    QTimer m_outputRetry; // runs while m_silentSink
 
     PlaylistPtr m_playlist;
     quint64 m_nextPlaylistId = 1;
@@ -185,9 +197,11 @@ private:
     double m_openFileDuration = 0; // seconds, of the file being opened
     bool m_passEnded = false;      // play() starts again from the first entry
     bool m_silentSink = false;
-    bool m_hardReset = false; // the next reset goes to NULL (after a fault)
-    bool m_debug = false;     // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
-    int m_quickEnds = 0;      // consecutive plays that ended at once (spin guard)
+    bool m_keepSilent = false;  // the next open stays on the silent sink
+    bool m_announceOpen = true; // the next opened entry posts OpenStateChange(13)
+    bool m_hardReset = false;   // the next reset goes to NULL (after a fault)
+    bool m_debug = false;       // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
+    int m_quickEnds = 0;        // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
     QTimer m_openWatchdog; // an entry that never opens is skipped
 

@@ -152,18 +152,89 @@ void GstMediaPlayer::fallBackToSilentSink() {
     const bool opening = m_phase == Phase::Prerolling || m_phase == Phase::Seeking;
     const int index = opening ? m_openIndex : m_current.index;
     const int playNo = opening ? m_openPlayNo : m_currentPlayNo;
+    // The entry goes on from where the output failed, not from its start.
+    const double position = opening ? m_pendingPosition : currentPosition();
     resetPipeline();
     GstElement *silent = gst::makeSilentSink();
     if (!silent)
         return;
+    gst_element_set_state(m_playbin, GST_STATE_NULL); // a sink is swapped in NULL only
     g_object_set(m_playbin, "audio-sink", silent, nullptr);
     if (m_sink)
         gst_object_unref(m_sink);
     m_sink = silent;
-    m_silentSink = true;
-    m_sinkWarning = QStringLiteral("audio output failed; playing silently");
-    if (index >= 0 && (m_state == PlayStatePlaying || m_state == PlayStatePaused))
+    setSilent(true, QStringLiteral("audio output failed; playing silently"));
+    if (index >= 0 && (m_state == PlayStatePlaying || m_state == PlayStatePaused)) {
+        m_pendingPosition = position > 0 ? position : -1;
+        m_keepSilent = true;      // the real output just failed: not again at once
+        m_announceOpen = opening; // a play that was sounding just goes on
         openPlay(index, playNo);
+    }
+}
+
+void GstMediaPlayer::setSilent(bool silent, const QString &why) {
+    m_sinkWarning = silent ? why : QString();
+    if (silent)
+        m_outputRetry.start();
+    else
+        m_outputRetry.stop();
+    if (m_silentSink == silent)
+        return;
+    m_silentSink = silent;
+    emit soundOutputChanged();
+}
+
+// Puts the real output back in place of the silent one, `probed` when the
+// caller has already made it (and owns no reference any more), else a fresh
+// one. False (and silence kept) while it still cannot be opened. The
+// pipeline must be idle: a sink is swapped in NULL only.
+bool GstMediaPlayer::installRealOutput(GstElement *probed) {
+    GstElement *sink = probed;
+    if (!sink) {
+        QString warning;
+        sink = gst::makeAudioSink(m_sinkDescription, &warning);
+        if (!warning.isEmpty()) {
+            gst_object_unref(sink);
+            return false;
+        }
+    }
+    gst_element_set_state(m_playbin, GST_STATE_NULL);
+    g_object_set(m_playbin, "audio-sink", sink, nullptr);
+    if (m_sink)
+        gst_object_unref(m_sink);
+    m_sink = sink;
+    qWarning("kolva player %s: audio output is back", qUtf8Printable(Tag));
+    setSilent(false, QString());
+    return true;
+}
+
+// Every few seconds while silent (UI thread). Opening the output takes a
+// few milliseconds (a connection attempt to the sound server); only when it
+// works is the entry reopened on it at the position it has reached.
+void GstMediaPlayer::retryRealOutput() {
+    if (!m_silentSink || !m_playbin)
+        return;
+    if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking)
+        return; // the entry being opened tried already
+    QString warning;
+    GstElement *sink = gst::makeAudioSink(m_sinkDescription, &warning);
+    if (!warning.isEmpty()) {
+        gst_object_unref(sink);
+        return;
+    }
+    if (m_phase != Phase::Running) {
+        resetPipeline();
+        installRealOutput(sink);
+        return;
+    }
+    const int index = m_current.index;
+    const int playNo = m_currentPlayNo;
+    const double position = currentPosition();
+    resetPipeline();
+    installRealOutput(sink);
+    m_pendingPosition = position > 0 ? position : -1;
+    m_announceOpen = false; // the same play goes on
+    openPlay(index, playNo);
 }
 
 // A state change that failed outright: treated like an error message, but
@@ -335,6 +406,11 @@ void GstMediaPlayer::openFrom(int index) {
 
 void GstMediaPlayer::openPlay(int index, int playNo) {
     resetPipeline();
+    // Silence holds only for the entry it began in: each new one tries the
+    // real output first.
+    if (m_silentSink && m_playbin && !m_keepSilent)
+        installRealOutput();
+    m_keepSilent = false;
     if (!m_playbin || !m_playlist || index < 0 || index >= m_playlist->count()) {
         endOfPass();
         return;
@@ -420,7 +496,9 @@ void GstMediaPlayer::entryOpened() {
     m_openWatchdog.stop();
     m_current = mediaFor(m_openIndex, m_openFileDuration);
     m_currentPlayNo = m_openPlayNo;
-    post({EventKind::OpenState, OpenStateMediaOpen});
+    if (m_announceOpen)
+        post({EventKind::OpenState, OpenStateMediaOpen});
+    m_announceOpen = true;
     if (!m_announced) {
         m_announced = true;
         post({EventKind::Status});
@@ -440,6 +518,7 @@ void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
     if (m_playlist && index >= 0 && index < m_playlist->count() &&
         (m_state == PlayStatePlaying || m_state == PlayStatePaused))
         noteSkipped(m_playlist->entries[index].ref, reason);
+    m_announceOpen = true;
     m_hardReset = true;
     // The whole entry goes, with its remaining repeats: a broken file
     // repeated endlessly must not keep the player busy.
@@ -449,6 +528,7 @@ void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
 }
 
 void GstMediaPlayer::endOfPass() {
+    m_announceOpen = true;
     resetPipeline();
     const int last = m_playlist ? m_playlist->count() - 1 : -1;
     const double duration = m_current.index == last ? m_current.duration : 0;

@@ -95,7 +95,17 @@ GstElement *makeAudioSink(const QString &description, QString *warning) {
             return makeSilentSink();
         }
         gst_object_ref_sink(sink);
-        return sink;
+        // PAUSED starts every element (a file sink opens its file, an audio
+        // sink its device or server connection); a failure shows at once.
+        const GstStateChangeReturn r = gst_element_set_state(sink, GST_STATE_PAUSED);
+        gst_element_set_state(sink, GST_STATE_NULL);
+        if (r != GST_STATE_CHANGE_FAILURE)
+            return sink;
+        gst_object_unref(sink);
+        if (warning)
+            *warning = QStringLiteral("audio sink \"%1\" cannot be opened; playing silently")
+                           .arg(description);
+        return makeSilentSink();
     }
     sink = gst_element_factory_make("autoaudiosink", nullptr);
     if (sink) {
@@ -145,10 +155,9 @@ QStringList warmUpDecoders(const QStringList &extensions) {
     ensureInitialised();
     // Plugins a playbin loads on its first file whatever it plays:
     // typefinding, converters and sinks.
-    QStringList names = {"playbin",      "uridecodebin", "decodebin",     "typefind",
-                         "filesrc",      "audioconvert", "audioresample", "volume",
-                         "fakesink",     "autoaudiosink", "pulsesink",    "alsasink",
-                         "id3demux",     "apedemux"};
+    QStringList names = {"playbin",      "uridecodebin",  "decodebin", "typefind", "filesrc",
+                         "audioconvert", "audioresample", "volume",    "fakesink", "autoaudiosink",
+                         "pulsesink",    "alsasink",      "id3demux",  "apedemux"};
     // The demuxers, parsers and decoders of each kind of file.
     const QStringList mp3 = {"mpegaudioparse", "mpg123audiodec"};
     const QStringList asf = {"asfdemux", "avdec_wmav1", "avdec_wmav2", "avdec_wmapro"};

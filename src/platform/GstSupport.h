@@ -27,8 +27,8 @@ QString fileUri(const QString &path);
 
 // The audio output for a player: the given sink description (a
 // gst_parse_bin_from_description text, as in KOLVA_AUDIO_SINK) when not
-// empty, else autoaudiosink. When the description does not parse, or no
-// output device works, a silent sink that keeps real time (fakesink
+// empty, else autoaudiosink. When the description does not parse or cannot
+// be started, or no output device works, a silent sink that keeps real time (fakesink
 // sync=true) is used and `warning` says why. The caller owns the
 // returned (floating-sunk) reference.
 GstElement *makeAudioSink(const QString &description, QString *warning);

@@ -150,6 +150,11 @@ public:
     // A media file's length without playing it (0: missing or unplayable).
     virtual Media newMedia(const QString &filePath) = 0;
 
+    // False while the player has no real sound output and plays silently
+    // (the desktop's sound server not up yet, gone, or the device unplugged);
+    // it keeps trying to get it back.
+    virtual bool soundOutputAvailable() const { return true; }
+
 signals:
     void openStateChange(int newState);
     void statusChange();
@@ -157,6 +162,8 @@ signals:
     // A file of the playlist was passed over because it cannot be played
     // (queued like the other events; for the play history only).
     void entrySkipped(const QString &path, const QString &reason);
+    // soundOutputAvailable() changed.
+    void soundOutputChanged();
 };
 
 } // namespace kolva

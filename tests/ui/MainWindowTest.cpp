@@ -469,5 +469,22 @@ TEST(MainWindow, AboutWebPageAndHelp) {
     EXPECT_EQ(w.dialogs.opened[1], QUrl::fromLocalFile(w.rig.paths.helpFile()));
 }
 
+TEST(MainWindow, MissingSoundOutputShowsALineAndTellsTheTrayOnce) {
+    WindowRig w;
+    MainWindow &win = w.start();
+    QLabel *line = win.findChild<QLabel *>("lblSoundOutput");
+    ASSERT_TRUE(line);
+    const QString text = QStringLiteral("没有可用的声音输出设备，正在重试…");
+    EXPECT_TRUE(line->isHidden());
+    for (int i = 0; i < 2; ++i)
+        win.showSoundOutputMissing(true);
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_EQ(line->text(), text);
+    EXPECT_EQ(w.tray.messages, QStringList{text});
+    win.showSoundOutputMissing(false);
+    EXPECT_TRUE(line->isHidden());
+    EXPECT_EQ(w.tray.messages.size(), 1);
+}
+
 } // namespace
 } // namespace kolva::test

@@ -168,6 +168,14 @@ void MainWindow::showHistoryLine(const QString &line) {
     m_lblError->show();
 }
 
+void MainWindow::showSoundOutputMissing(bool missing) {
+    if (m_lblSoundOutput->isHidden() == !missing)
+        return;
+    m_lblSoundOutput->setVisible(missing);
+    if (missing && m_tray.isAdded())
+        m_tray.showMessage(QStringLiteral(KOLVA_TITLE), soundOutputMissingText());
+}
+
 void MainWindow::showError(const QString &message) {
     // Never modal: the schedule goes on while the user reads it. The time
     // tells a fresh error from an old one.

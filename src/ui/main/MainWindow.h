@@ -54,6 +54,12 @@ public:
     // click shows the Task there, its PlayTask and PlaySong play, and the
     // wheel pages it from the first timerLoad tick on.
     void setTaskDetailsView(ShowTask *view);
+    // While no real sound output is available the window shows a line and
+    // the tray says so once; both go when sound is back.
+    void showSoundOutputMissing(bool missing);
+    static QString soundOutputMissingText() {
+        return QStringLiteral("没有可用的声音输出设备，正在重试…");
+    }
     ShowTask *showTask1() const { return m_showTask1; }
     QWidget *taskDetailsHost() const { return m_detailsHost; }
 
@@ -157,6 +163,7 @@ private:
     QLabel *m_lblTimeing = nullptr;
     QLabel *m_lblTime = nullptr;
     QLabel *m_lblError = nullptr;
+    QLabel *m_lblSoundOutput = nullptr;
     QToolButton *m_cmdPlay = nullptr;
     ClickBar *m_pgPlay = nullptr;
     ClickBar *m_pgVolume = nullptr;

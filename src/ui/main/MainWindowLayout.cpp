@@ -76,6 +76,11 @@ void MainWindow::buildWidgets() {
     m_lblError->hide();
     outer->addWidget(m_lblError, 0);
 
+    m_lblSoundOutput = namedLabel("lblSoundOutput", central);
+    m_lblSoundOutput->setText(soundOutputMissingText());
+    m_lblSoundOutput->hide();
+    outer->addWidget(m_lblSoundOutput, 0);
+
     // Text1 takes the focus after the schedule pictures; it is kept out of
     // sight like the original's one-pixel box.
     m_text1 = new QLineEdit(central);
