@@ -11,6 +11,7 @@
 #include "platform/LogindPowerOff.h"
 #include "platform/MediaInfoCache.h"
 #include "platform/TrayHost.h"
+#include "ui/editor/TaskEditor.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
@@ -75,6 +76,13 @@ Application::Application(QApplication &app, const AppPaths &paths)
     for (GstMediaPlayer *player : {&m_graph->mainPlayer, &m_graph->insertPlayer})
         QObject::connect(player, &MediaPlayer::soundOutputChanged, &m_graph->window, soundOutput);
     QTimer::singleShot(0, &m_graph->window, soundOutput);
+    // cmdTaskList: the task editor, modal over the main window; the window
+    // reloads the task file when it returns. Timers and players go on meanwhile.
+    m_graph->window.setTaskEditorOpener([graph = m_graph.get()](QWidget *owner) {
+        TaskEditor editor(graph->controller.paths().taskFile(), graph->dialogs, graph->mediaInfo,
+                          owner);
+        editor.exec();
+    });
     QObject::connect(&m_graph->controller, &MainController::tasksChanged, &m_graph->controller,
                      warmUp, Qt::QueuedConnection);
 }

@@ -1,0 +1,155 @@
+#pragma once
+// fTask, the modal window "任务列表" in which the user keeps the task list:
+// add, remove and reorder tasks on the left, edit the shown task with its
+// region editors on the right. It works on its own copy of the list, read
+// from the task file when it opens, and writes the whole list back (through
+// the atomic saveTasks) after every add, remove, move and successful save.
+// The main window learns of edits only through the file, which it reloads
+// when this window closes.
+//
+// The checks of a save live in model/TaskValidation; this window copies its
+// boxes into a TaskForm, shows the messages and writes the record.
+//
+// A save never writes into another task: when no task is shown (an empty
+// list at opening, or the shown task removed) the form is disabled and the
+// save button with it, and a task added then is shown at once. A save that
+// is refused or cannot write the file keeps the window on the shown task with
+// the edits in place, also when it was asked by one of the two prompts.
+//
+// Thread: UI thread only.
+
+#include <QDialog>
+#include <QList>
+
+#include "model/Task.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class QScrollBar;
+class QSplitter;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QVBoxLayout;
+
+namespace kolva {
+
+class Dialogs;
+class MediaLengths;
+class RegionEditor;
+class PagedScrollArea;
+
+class TaskEditor : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int KeyRole = Qt::UserRole + 1;        // row key "Key" + TaskID
+    static constexpr int ImageIndexRole = Qt::UserRole + 2; // 1 enabled, 2 disabled
+
+    // Opens on the task file at once (Form_Load): reads it, fills the list,
+    // shows the first task. A file that exists but cannot be read is named
+    // to the user before anything else.
+    TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &lengths,
+               QWidget *parent = nullptr);
+    ~TaskEditor() override;
+
+    const TaskList &tasks() const { return m_tasks; }
+    // The key of the shown task ("" when none is shown).
+    QString shownKey() const { return m_shownKey; }
+    bool isChanged() const;
+
+    // The user's actions (buttons, row click, Ctrl+S); public for the tests.
+    void cmdAddTaskClick();
+    void cmdRemoveTaskClick();
+    void cmdMoveUpTaskClick();
+    void cmdMoveDownTaskClick();
+    void rowClicked(QTreeWidgetItem *row);
+    // Checks and saves the shown task; false when it was refused or the file
+    // could not be written (the edits stay).
+    bool cmdSaveTaskClick();
+    void picAddNewClick();
+    // One page step of the content panel (the wheel hook calls it).
+    void vscScroll(bool isUp);
+    bool isWheelHooked() const;
+
+    // Controls by their role, for the tests.
+    QTreeWidget *lvwTaskList() const { return m_list; }
+    QSplitter *splitter1() const { return m_splitter; }
+    QWidget *bg() const;       // the editor area (viewport)
+    QWidget *picture4() const; // the content panel
+    QScrollBar *vsc() const;
+    QLineEdit *text1(int index) const { return m_text1[index]; }
+    QComboBox *combo1() const { return m_combo1; }
+    QRadioButton *option1(int index) const { return m_option1[index]; }
+    QCheckBox *check1() const { return m_check1; } // 自动关机
+    QCheckBox *check2() const { return m_check2; } // 启用
+    QToolButton *cmdSaveTask() const { return m_cmdSaveTask; }
+    QToolButton *picAddNew() const { return m_picAddNew; }
+    QToolButton *taskButton(int index) const {
+        return m_taskButtons[index];
+    } // add, remove, up, down
+    // The region editors present, top to bottom.
+    QList<RegionEditor *> regionEditors() const { return m_regions; }
+
+    // Twips to pixels of this screen (1440 twips an inch).
+    int twips(int value) const;
+
+public slots:
+    void reject() override; // close box and Escape: the close prompt
+
+private:
+    // TaskEditorLayout.cpp
+    void buildWidgets();
+    QWidget *buildListPane();
+    QWidget *buildEditorPane();
+    // TaskEditor.cpp
+    void loadTaskList();
+    void displayTask(const Task &task);
+    void showRow(QTreeWidgetItem *row);
+    void showNothing();
+    void fillRow(QTreeWidgetItem *row, const Task &task, bool fullStartTime);
+    QTreeWidgetItem *rowOfKey(const QString &key) const;
+    QTreeWidgetItem *selectedRow() const;
+    int findTaskIndex(int taskId) const;
+    void moveTaskDown(int row, int rowToSelect);
+    bool saveTaskFile();
+    bool keepUnreadableFile();
+    void markChanged();
+    void setChanged(bool changed);
+    RegionEditor *addRegionEditor(int number, const Region &region);
+    void regionRemoved(RegionEditor *editor);
+    void clearRegionEditors();
+    void scrollToEnd();
+    bool askToSave(bool withIcon);
+    void hookWheel();
+    void unhookWheel();
+
+    QString m_taskFile;
+    Dialogs &m_dialogs;
+    MediaLengths &m_lengths;
+    TaskList m_tasks;
+    bool m_loading = false;
+    QString m_shownKey;        // the Tag of lblTaskInListView
+    bool m_unreadable = false; // the file existed but could not be read
+
+    QSplitter *m_splitter = nullptr;
+    QToolButton *m_taskButtons[4] = {};
+    QTreeWidget *m_list = nullptr;
+    PagedScrollArea *m_bg = nullptr;
+    QWidget *m_content = nullptr;
+    QLabel *m_lblTask = nullptr;
+    QLabel *m_lblTaskInListView = nullptr;
+    QLineEdit *m_text1[5] = {};
+    QComboBox *m_combo1 = nullptr;
+    QRadioButton *m_option1[2] = {};
+    QCheckBox *m_check1 = nullptr;
+    QCheckBox *m_check2 = nullptr;
+    QVBoxLayout *m_regionLayout = nullptr;
+    QList<RegionEditor *> m_regions;
+    QToolButton *m_picAddNew = nullptr;
+    QToolButton *m_cmdSaveTask = nullptr;
+};
+
+} // namespace kolva

@@ -1,0 +1,292 @@
+// fTask's widgets: the list pane with its button bar, the splitter and the
+// editor pane with the scrolling content panel. Sizes given in twips are
+// turned into pixels of the screen the window is on.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/editor/PagedScrollArea.h"
+#include "ui/editor/TaskEditor.h"
+
+namespace kolva {
+
+namespace {
+
+// A picture of one glyph for the picture buttons.
+QIcon glyphIcon(const QString &glyph, const QColor &colour) {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    QFont font = p.font();
+    font.setPixelSize(20);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(colour);
+    p.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+QToolButton *pictureButton(const char *objectName, const QString &tip, const QIcon &icon,
+                           QWidget *parent) {
+    auto *b = new QToolButton(parent);
+    b->setObjectName(QLatin1String(objectName));
+    b->setIcon(icon);
+    b->setIconSize(QSize(24, 24));
+    b->setToolTip(tip);
+    b->setAccessibleName(tip);
+    b->setFocusPolicy(Qt::StrongFocus);
+    b->setAutoRaise(true);
+    return b;
+}
+
+QLineEdit *namedBox(const char *objectName, const QString &name, QWidget *parent) {
+    auto *e = new QLineEdit(parent);
+    e->setObjectName(QLatin1String(objectName));
+    e->setAccessibleName(name);
+    return e;
+}
+
+} // namespace
+
+int TaskEditor::twips(int value) const {
+    return qRound(value * logicalDpiX() / 1440.0);
+}
+
+void TaskEditor::buildWidgets() {
+    setObjectName(QStringLiteral("fTask"));
+    setWindowTitle(QStringLiteral("任务列表"));
+    setSizeGripEnabled(true);
+    resize(960, 640);
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(qMax(4, twips(60)));
+    QWidget *left = buildListPane();
+    QWidget *right = buildEditorPane();
+    m_splitter->addWidget(left);
+    m_splitter->addWidget(right);
+    // The bar stops 300 twips short of either edge.
+    left->setMinimumWidth(twips(300) + 1);
+    right->setMinimumWidth(twips(300));
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({twips(600 + 1200 + 3500) + 24, 600});
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitter);
+
+    auto *save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, this, [this] {
+        if (m_cmdSaveTask->isEnabled())
+            cmdSaveTaskClick();
+    });
+
+    setTabOrder(m_taskButtons[0], m_taskButtons[1]);
+    setTabOrder(m_taskButtons[1], m_taskButtons[2]);
+    setTabOrder(m_taskButtons[2], m_taskButtons[3]);
+    setTabOrder(m_taskButtons[3], m_list);
+    setTabOrder(m_list, m_text1[0]);
+}
+
+QWidget *TaskEditor::buildListPane() {
+    auto *pane = new QWidget(this);
+    pane->setObjectName(QStringLiteral("Picture1"));
+    auto *bar = new QWidget(pane);
+    bar->setObjectName(QStringLiteral("Picture3"));
+    auto *barLayout = new QHBoxLayout(bar);
+    barLayout->setContentsMargins(4, 4, 4, 4);
+    const QColor ink(0x20, 0x50, 0x90);
+    const char *names[4] = {"cmdAddTask", "cmdRemoveTask", "cmdMoveUpTask", "cmdMoveDownTask"};
+    const QString tips[4] = {QStringLiteral("添加任务"), QStringLiteral("删除任务"),
+                             QStringLiteral("上移"), QStringLiteral("下移")};
+    const QString glyphs[4] = {QStringLiteral("+"), QStringLiteral("−"), QStringLiteral("↑"),
+                               QStringLiteral("↓")};
+    for (int i = 0; i < 4; ++i) {
+        m_taskButtons[i] = pictureButton(names[i], tips[i], glyphIcon(glyphs[i], ink), bar);
+        barLayout->addWidget(m_taskButtons[i]);
+    }
+    barLayout->addStretch();
+    connect(m_taskButtons[0], &QToolButton::clicked, this, &TaskEditor::cmdAddTaskClick);
+    connect(m_taskButtons[1], &QToolButton::clicked, this, &TaskEditor::cmdRemoveTaskClick);
+    connect(m_taskButtons[2], &QToolButton::clicked, this, &TaskEditor::cmdMoveUpTaskClick);
+    connect(m_taskButtons[3], &QToolButton::clicked, this, &TaskEditor::cmdMoveDownTaskClick);
+
+    m_list = new QTreeWidget(pane);
+    m_list->setObjectName(QStringLiteral("lvwTaskList"));
+    m_list->setAccessibleName(QStringLiteral("任务列表"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Rows are never renamed in place; whole rows highlight, grid-like rows.
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setAlternatingRowColors(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setColumnCount(3);
+    m_list->setHeaderLabels(
+        {QStringLiteral("   index"), QStringLiteral("开启时间"), QStringLiteral("      任务列表")});
+    m_list->header()->setStretchLastSection(false);
+    m_list->setColumnWidth(0, twips(600));
+    m_list->setColumnWidth(1, twips(1200));
+    m_list->setColumnWidth(2, twips(3500));
+    connect(m_list, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem *row) { rowClicked(row); });
+    connect(m_list, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem *row) { rowClicked(row); });
+
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(m_list, 1);
+    return pane;
+}
+
+QWidget *TaskEditor::buildEditorPane() {
+    auto *pane = new QWidget(this);
+    pane->setObjectName(QStringLiteral("Picture2"));
+    m_bg = new PagedScrollArea(pane);
+    m_bg->setObjectName(QStringLiteral("bg"));
+    m_bg->setWidgetResizable(true);
+    m_bg->setFrameShape(QFrame::NoFrame);
+    m_bg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_bg->verticalScrollBar()->setObjectName(QStringLiteral("vsc"));
+
+    m_content = new QWidget;
+    m_content->setObjectName(QStringLiteral("Picture4"));
+    auto *content = new QVBoxLayout(m_content);
+    content->setContentsMargins(twips(120), twips(120), twips(120), twips(120));
+
+    m_lblTask = new QLabel(QStringLiteral("任务"), m_content);
+    m_lblTask->setObjectName(QStringLiteral("lblTask"));
+    QFont heading = m_lblTask->font();
+    heading.setBold(true);
+    heading.setPointSizeF(heading.pointSizeF() * 1.3);
+    m_lblTask->setFont(heading);
+    content->addWidget(m_lblTask);
+
+    auto *form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
+    m_text1[0] = namedBox("Text1_0", QStringLiteral("标题"), m_content);
+    m_lblTaskInListView = new QLabel(QStringLiteral("标题"), m_content);
+    m_lblTaskInListView->setObjectName(QStringLiteral("lblTaskInListView"));
+    m_lblTaskInListView->setBuddy(m_text1[0]);
+    form->addRow(m_lblTaskInListView, m_text1[0]);
+
+    m_combo1 = new QComboBox(m_content);
+    m_combo1->setObjectName(QStringLiteral("Combo1"));
+    m_combo1->setAccessibleName(QStringLiteral("音量方式"));
+    m_text1[1] = namedBox("Text1_1", QStringLiteral("音量"), m_content);
+    m_text1[1]->setMaximumWidth(80);
+    auto *volumeRow = new QHBoxLayout;
+    volumeRow->addWidget(m_combo1);
+    volumeRow->addWidget(m_text1[1]);
+    volumeRow->addStretch();
+    auto *volumeLabel = new QLabel(QStringLiteral("音量"), m_content);
+    volumeLabel->setBuddy(m_combo1);
+    form->addRow(volumeLabel, volumeRow);
+
+    m_text1[2] = namedBox("Text1_2", QStringLiteral("开始时间"), m_content);
+    auto *startLabel = new QLabel(QStringLiteral("开始时间"), m_content);
+    startLabel->setBuddy(m_text1[2]);
+    auto *startRow = new QHBoxLayout;
+    startRow->addWidget(m_text1[2]);
+    auto *hint = new QLabel(QStringLiteral("格式(时:分:秒) 例如 08:30:30"), m_content);
+    hint->setObjectName(QStringLiteral("lblTimeHint"));
+    startRow->addWidget(hint);
+    form->addRow(startLabel, startRow);
+
+    const char *optionNames[2] = {"Option1_0", "Option1_1"};
+    const QString optionTexts[2] = {QStringLiteral("时长"), QStringLiteral("停止时间")};
+    for (int i = 0; i < 2; ++i) {
+        m_option1[i] = new QRadioButton(optionTexts[i], m_content);
+        m_option1[i]->setObjectName(QLatin1String(optionNames[i]));
+        m_text1[3 + i] = namedBox(i == 0 ? "Text1_3" : "Text1_4", optionTexts[i], m_content);
+        form->addRow(m_option1[i], m_text1[3 + i]);
+    }
+
+    m_check2 = new QCheckBox(QStringLiteral("启用"), m_content);
+    m_check2->setObjectName(QStringLiteral("Check2"));
+    m_check1 = new QCheckBox(QStringLiteral("自动关机"), m_content);
+    m_check1->setObjectName(QStringLiteral("Check1"));
+    auto *checks = new QHBoxLayout;
+    checks->addWidget(m_check2);
+    checks->addWidget(m_check1);
+    checks->addStretch();
+    form->addRow(QString(), checks);
+    content->addLayout(form);
+
+    m_regionLayout = new QVBoxLayout;
+    m_regionLayout->setSpacing(twips(60));
+    content->addLayout(m_regionLayout);
+
+    const QColor ink(0x20, 0x50, 0x90);
+    m_picAddNew = pictureButton("picAddNew", QStringLiteral("添加区间"),
+                                glyphIcon(QStringLiteral("+"), ink), m_content);
+    m_picAddNew->setText(QStringLiteral("添加区间"));
+    m_picAddNew->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_cmdSaveTask = pictureButton("cmdSaveTask", QStringLiteral("保存任务"),
+                                  style()->standardIcon(QStyle::SP_DialogSaveButton), m_content);
+    m_cmdSaveTask->setText(QStringLiteral("保存任务"));
+    m_cmdSaveTask->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_picAddNew);
+    buttons->addStretch();
+    buttons->addWidget(m_cmdSaveTask);
+    content->addLayout(buttons);
+    content->addStretch();
+    m_bg->setWidget(m_content);
+
+    connect(m_picAddNew, &QToolButton::clicked, this, &TaskEditor::picAddNewClick);
+    connect(m_cmdSaveTask, &QToolButton::clicked, this, [this] { cmdSaveTaskClick(); });
+    for (QLineEdit *box : m_text1)
+        connect(box, &QLineEdit::textChanged, this, &TaskEditor::markChanged);
+    connect(m_combo1, &QComboBox::activated, this, [this](int item) {
+        m_text1[1]->setText(item == 1 ? QStringLiteral("100") : QStringLiteral("-1"));
+        m_text1[1]->setVisible(item == 1);
+        markChanged();
+    });
+    for (int i = 0; i < 2; ++i) {
+        connect(m_option1[i], &QRadioButton::clicked, this, [this, i] {
+            m_text1[3]->setEnabled(i == 0);
+            m_text1[4]->setEnabled(i == 1);
+            markChanged();
+        });
+    }
+    connect(m_check1, &QCheckBox::clicked, this, &TaskEditor::markChanged);
+    connect(m_check2, &QCheckBox::clicked, this, &TaskEditor::markChanged);
+
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_bg);
+    return pane;
+}
+
+QWidget *TaskEditor::bg() const {
+    return m_bg;
+}
+
+QWidget *TaskEditor::picture4() const {
+    return m_content;
+}
+
+QScrollBar *TaskEditor::vsc() const {
+    return m_bg->verticalScrollBar();
+}
+
+} // namespace kolva

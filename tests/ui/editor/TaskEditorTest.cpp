@@ -1,0 +1,349 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QWheelEvent>
+#include <gtest/gtest.h>
+
+#include "model/TaskFile.h"
+#include "support/FakeMediaLengths.h"
+#include "ui/UiFakes.h"
+#include "ui/UiTestSupport.h"
+#include "ui/editor/RegionEditor.h"
+#include "ui/editor/TaskEditor.h"
+
+using namespace kolva;
+using namespace kolva::test;
+using Answer = Dialogs::Answer;
+
+namespace {
+
+Task task(const QString &title, const QString &start, int regions = 0) {
+    Task t = newTask();
+    t.Title = title;
+    t.StartTime = start;
+    for (int i = 0; i < regions; ++i) {
+        Region r = newRegion();
+        r.Title = QStringLiteral("区间%1").arg(i + 1);
+        t.Regions.append(r);
+    }
+    return t;
+}
+
+struct Rig {
+    QTemporaryDir dir;
+    QString file = dir.path() + "/user/task.xtask.dll";
+    FakeDialogs dialogs;
+    FakeMediaLengths lengths;
+    std::unique_ptr<TaskEditor> editor;
+
+    explicit Rig(const TaskList &tasks = {}, bool writeFile = true) {
+        QDir().mkpath(dir.path() + "/user");
+        if (writeFile) {
+            EXPECT_TRUE(saveTasks(file, tasks));
+        }
+    }
+    TaskEditor &open() {
+        editor = std::make_unique<TaskEditor>(file, dialogs, lengths);
+        editor->resize(900, 500);
+        editor->show();
+        QCoreApplication::processEvents();
+        return *editor;
+    }
+    TaskList onDisk() const {
+        TaskList list;
+        EXPECT_TRUE(loadTasks(file, list));
+        return list;
+    }
+    QStringList titlesOnDisk() const {
+        QStringList out;
+        for (const Task &t : onDisk())
+            out << t.Title;
+        return out;
+    }
+    QStringList rowTitles() const {
+        QStringList out;
+        for (int i = 0; i < editor->lvwTaskList()->topLevelItemCount(); ++i)
+            out << editor->lvwTaskList()->topLevelItem(i)->text(2);
+        return out;
+    }
+    QTreeWidgetItem *row(int i) const { return editor->lvwTaskList()->topLevelItem(i); }
+    void select(int i) const {
+        editor->lvwTaskList()->setCurrentItem(row(i));
+        row(i)->setSelected(true);
+    }
+};
+
+void wheel(QWidget *viewport, int delta) {
+    QWheelEvent e(QPointF(10, 10), viewport->mapToGlobal(QPointF(10, 10)), QPoint(),
+                  QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &e);
+}
+
+} // namespace
+
+TEST(TaskEditor, OpensAddsAndRemovesWithTheFileWrittenEachTime) {
+    Rig rig;
+    TaskEditor &ed = rig.open();
+    EXPECT_EQ(ed.windowTitle(), "任务列表");
+    EXPECT_EQ(ed.lvwTaskList()->topLevelItemCount(), 0);
+    EXPECT_FALSE(ed.bg()->isVisible());
+    EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+    ASSERT_EQ(ed.lvwTaskList()->headerItem()->text(0), "   index");
+    EXPECT_EQ(ed.lvwTaskList()->columnWidth(2), ed.twips(3500));
+
+    // Nothing was shown: the added task is shown at once.
+    ed.cmdAddTaskClick();
+    EXPECT_TRUE(ed.bg()->isVisible());
+    EXPECT_EQ(ed.shownKey(), "Key0");
+    EXPECT_EQ(rig.row(0)->text(1), " 00:00:00");
+    EXPECT_EQ(rig.row(0)->text(2), " 新任务");
+    EXPECT_EQ(ed.text1(0)->text(), "新任务");
+    EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+    ed.cmdAddTaskClick(); // id 1, not shown (a task is shown)
+    ed.cmdAddTaskClick(); // id 2
+    EXPECT_EQ(ed.shownKey(), "Key0");
+    EXPECT_EQ(rig.row(2)->data(0, TaskEditor::KeyRole).toString(), "Key2");
+    EXPECT_EQ(rig.onDisk().size(), 3);
+
+    // Removing the largest id and adding gives it again.
+    rig.select(2);
+    ed.cmdRemoveTaskClick();
+    ed.cmdAddTaskClick();
+    EXPECT_EQ(rig.row(2)->data(0, TaskEditor::KeyRole).toString(), "Key2");
+
+    // Removing the shown task leaves no task behind the form: no save.
+    ed.text1(0)->setText("改");
+    EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
+    rig.select(0);
+    ed.cmdRemoveTaskClick();
+    EXPECT_EQ(ed.shownKey(), "");
+    EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+    EXPECT_FALSE(ed.cmdSaveTaskClick());
+    EXPECT_EQ(rig.titlesOnDisk(), QStringList({"新任务", "新任务"}));
+    rig.select(0);
+    ed.cmdRemoveTaskClick();
+    rig.select(0);
+    ed.cmdRemoveTaskClick();
+    EXPECT_FALSE(ed.bg()->isVisible());
+    EXPECT_TRUE(rig.onDisk().isEmpty());
+    EXPECT_TRUE(rig.dialogs.infos.isEmpty());
+}
+
+TEST(TaskEditor, MovesRewriteTheFileAndShowHoursAndMinutes) {
+    Rig rig({task("A", "08:00:00"), task("B", "09:15:30"), task("C", "10:00:00")});
+    TaskEditor &ed = rig.open();
+    EXPECT_EQ(ed.shownKey(), "Key0");
+    rig.select(1);
+    ed.cmdMoveUpTaskClick();
+    EXPECT_EQ(rig.rowTitles(), QStringList({" B", " A", " C"}));
+    EXPECT_EQ(ed.lvwTaskList()->currentItem(), rig.row(0));
+    EXPECT_EQ(rig.row(1)->text(1), " 08:00"); // the moved row
+    EXPECT_EQ(rig.row(0)->text(1), " 09:15:30");
+    EXPECT_EQ(rig.titlesOnDisk(), QStringList({"B", "A", "C"}));
+    EXPECT_EQ(ed.shownKey(), "Key0"); // the shown task keeps its identity
+
+    ed.cmdMoveUpTaskClick(); // row 1: nothing
+    EXPECT_EQ(rig.rowTitles(), QStringList({" B", " A", " C"}));
+    rig.select(2);
+    QFile::remove(rig.file);
+    ed.cmdMoveDownTaskClick(); // last row: nothing moves, the file is written
+    EXPECT_EQ(rig.titlesOnDisk(), QStringList({"B", "A", "C"}));
+    rig.select(0);
+    ed.cmdMoveDownTaskClick();
+    EXPECT_EQ(rig.titlesOnDisk(), QStringList({"A", "B", "C"}));
+    EXPECT_EQ(ed.lvwTaskList()->currentItem(), rig.row(1));
+}
+
+TEST(TaskEditor, SaveChecksNormalisesWritesAndKeepsEditsOnFailure) {
+    Rig rig({task("A", "08:00:00", 1)});
+    TaskEditor &ed = rig.open();
+    ed.text1(0)->setText("");
+    ed.combo1()->setCurrentIndex(1);
+    emit ed.combo1()->activated(1);
+    EXPECT_EQ(ed.text1(1)->text(), "100");
+    ed.text1(1)->setText("150");
+    ed.text1(2)->setText("8:30:0");
+    EXPECT_FALSE(ed.cmdSaveTaskClick());
+    ASSERT_EQ(rig.dialogs.infos.size(), 1);
+    EXPECT_EQ(rig.dialogs.infos[0].text,
+              "任务标题不可以为空;\r\n任务音量输入错误，取值范围为[0,100];");
+    EXPECT_EQ(ed.text1(2)->text(), "08:30:00");
+    EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
+    EXPECT_EQ(rig.titlesOnDisk(), QStringList{"A"});
+
+    ed.text1(0)->setText("早操");
+    ed.text1(1)->setText("51.5");
+    ed.option1(1)->click();
+    EXPECT_FALSE(ed.text1(3)->isEnabled());
+    ed.text1(4)->setText("9:0:0");
+    ed.check2()->click(); // disabled
+    EXPECT_TRUE(ed.cmdSaveTaskClick());
+    EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+    EXPECT_EQ(rig.row(0)->text(1), " 08:30:00");
+    EXPECT_EQ(rig.row(0)->text(2), " 早操");
+    EXPECT_EQ(rig.row(0)->data(0, TaskEditor::ImageIndexRole).toInt(), 2);
+    const Task saved = rig.onDisk().value(0);
+    EXPECT_EQ(saved.Volume, 52);
+    EXPECT_EQ(saved.StopTime, "09:00:00");
+    EXPECT_FALSE(saved.Enabled);
+    ASSERT_EQ(saved.Regions.size(), 1);
+
+    // A file that cannot be written: said in Chinese, the edits and the
+    // changed state stay, the old file stays whole.
+    const QByteArray before = [&] {
+        QFile f(rig.file);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    QDir(rig.dir.path() + "/user").removeRecursively();
+    ed.text1(0)->setText("晚操");
+    EXPECT_FALSE(ed.cmdSaveTaskClick());
+    ASSERT_EQ(rig.dialogs.infos.size(), 2);
+    EXPECT_TRUE(rig.dialogs.infos[1].text.startsWith("任务列表没有保存"));
+    EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
+    EXPECT_EQ(ed.text1(0)->text(), "晚操");
+    QDir().mkpath(rig.dir.path() + "/user");
+    EXPECT_TRUE(ed.cmdSaveTaskClick());
+    EXPECT_EQ(rig.titlesOnDisk(), QStringList{"晚操"});
+    EXPECT_FALSE(before.isEmpty());
+}
+
+TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
+    struct Case {
+        const char *name;
+        bool close;
+        Answer answer;
+        bool validTitle;
+        bool editsKept; // still on task A with the edit
+        QString onDisk;
+    } cases[] = {
+        {"row yes", false, Answer::Yes, true, false, "改"},
+        {"row yes refused", false, Answer::Yes, false, true, "A"},
+        {"row no", false, Answer::No, true, false, "A"},
+        {"row cancel", false, Answer::Cancel, true, true, "A"},
+        {"close yes", true, Answer::Yes, true, false, "改"},
+        {"close yes refused", true, Answer::Yes, false, true, "A"},
+        {"close no", true, Answer::No, true, false, "A"},
+        {"close cancel", true, Answer::Cancel, true, true, "A"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Rig rig({task("A", "08:00:00"), task("B", "09:00:00")});
+        TaskEditor &ed = rig.open();
+        const QString edit = c.validTitle ? "改" : "";
+        ed.text1(0)->setText(edit);
+        rig.dialogs.answers = {c.answer};
+        if (c.close)
+            ed.reject();
+        else
+            ed.rowClicked(rig.row(1));
+        ASSERT_EQ(rig.dialogs.questions.size(), 1);
+        EXPECT_TRUE(rig.dialogs.questions[0].endsWith("|当前任务已经更改，是否保存?"));
+        EXPECT_EQ(rig.onDisk().value(0).Title, c.onDisk);
+        if (c.editsKept) {
+            EXPECT_EQ(ed.shownKey(), "Key0");
+            EXPECT_EQ(ed.text1(0)->text(), edit);
+            EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
+            EXPECT_TRUE(ed.isVisible());
+            EXPECT_TRUE(ed.isWheelHooked());
+            EXPECT_EQ(ed.lvwTaskList()->currentItem(), rig.row(0));
+        } else if (c.close) {
+            EXPECT_FALSE(ed.isVisible());
+            EXPECT_FALSE(ed.isWheelHooked());
+        } else {
+            EXPECT_EQ(ed.shownKey(), "Key1");
+            EXPECT_EQ(ed.text1(0)->text(), "B");
+            EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+        }
+    }
+}
+
+TEST(TaskEditor, RegionsNumberedWithoutReuseAndStoredInDisplayOrder) {
+    Rig rig({task("A", "08:00:00", 3)});
+    TaskEditor &ed = rig.open();
+    ASSERT_EQ(ed.regionEditors().size(), 3);
+    ed.regionEditors()[1]->removeRegionButton()->click();
+    EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
+    ed.picAddNewClick();
+    QList<int> numbers;
+    for (RegionEditor *r : ed.regionEditors())
+        numbers << r->number();
+    EXPECT_EQ(numbers, QList<int>({1, 3, 4}));
+    EXPECT_EQ(ed.regionEditors()[2]->getRegion().Title, "区间4");
+    ed.regionEditors()[0]->titleBox()->setText("");
+    EXPECT_FALSE(ed.cmdSaveTaskClick());
+    EXPECT_EQ(rig.dialogs.infos.value(0).text, "\r\n第1个区间：标题不能为空;");
+    ed.regionEditors()[0]->titleBox()->setText("一");
+    EXPECT_TRUE(ed.cmdSaveTaskClick());
+    const Task saved = rig.onDisk().value(0);
+    ASSERT_EQ(saved.Regions.size(), 3);
+    EXPECT_EQ(saved.Regions[0].Title, "一");
+    EXPECT_EQ(saved.Regions[1].Title, "区间3");
+    EXPECT_EQ(saved.Regions[2].Title, "区间4");
+}
+
+TEST(TaskEditor, WheelPagesTheContentPanelWhileHooked) {
+    Rig rig({task("A", "08:00:00", 100)});
+    TaskEditor &ed = rig.open();
+    QCoreApplication::processEvents();
+    QScrollBar *bar = ed.vsc();
+    // A hundred regions (far more than 32767 twips) still reach their end.
+    QWidget *viewport = static_cast<QAbstractScrollArea *>(ed.bg())->viewport();
+    ASSERT_GT(bar->maximum() * 1440 / ed.logicalDpiY(), 32767);
+    EXPECT_EQ(bar->maximum(), ed.picture4()->height() - viewport->height());
+    const int page = qRound(bar->maximum() / 3.0);
+    struct Step {
+        int delta;
+        int value;
+    } steps[] = {{120, 0},
+                 {-120, page},
+                 {0, 2 * page},
+                 {-360, qMin(bar->maximum(), 3 * page)},
+                 {-120, bar->maximum()},
+                 {360, bar->maximum() - page}};
+    for (const Step &s : steps) {
+        wheel(viewport, s.delta);
+        EXPECT_EQ(bar->value(), s.value) << s.delta;
+    }
+    // A cancelled close keeps the hook; a real close removes it.
+    ed.text1(0)->setText("x");
+    rig.dialogs.answers = {Answer::Cancel, Answer::No};
+    ed.reject();
+    EXPECT_TRUE(ed.isWheelHooked());
+    ed.reject();
+    EXPECT_FALSE(ed.isWheelHooked());
+}
+
+TEST(TaskEditor, UnreadableFileIsNamedAtOpeningAndKeptBeforeTheFirstSave) {
+    Rig rig({}, false);
+    {
+        QFile f(rig.file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("<Tasklist><Task Title=\"a & b\"/></Tasklist>");
+    }
+    TaskEditor &ed = rig.open();
+    ASSERT_EQ(rig.dialogs.infos.size(), 1);
+    EXPECT_TRUE(rig.dialogs.infos[0].text.startsWith("任务列表文件无法读取"));
+    ed.cmdAddTaskClick();
+    ed.cmdAddTaskClick();
+    const QStringList kept =
+        QDir(rig.dir.path() + "/user").entryList({"task.xtask.dll.unreadable-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(QRegularExpression("^task\\.xtask\\.dll\\.unreadable-\\d{8}-\\d{6}$")
+                    .match(kept[0])
+                    .hasMatch());
+    QFile f(rig.dir.path() + "/user/" + kept[0]);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "<Tasklist><Task Title=\"a & b\"/></Tasklist>");
+    ASSERT_EQ(rig.dialogs.infos.size(), 2); // said once
+    EXPECT_TRUE(rig.dialogs.infos[1].text.startsWith("原任务列表文件无法读取，已另存为 "));
+    EXPECT_EQ(rig.onDisk().size(), 2);
+}
