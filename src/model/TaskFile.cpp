@@ -109,7 +109,7 @@ Task readTaskAttributes(const QXmlStreamAttributes &a) {
 
 } // namespace
 
-bool parseTaskFile(const QByteArray &bytes, TaskList &list) {
+bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason) {
     QXmlStreamReader xml(bytes);
     xml.setNamespaceProcessing(false);
     xml.setEntityExpansionLimit(1024); // no "billion laughs" from a DTD
@@ -159,22 +159,37 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list) {
     // The whole document must be well-formed, as the original DOM load demanded.
     while (!xml.atEnd() && !xml.hasError())
         xml.readNext();
-    if (xml.hasError() || !rootSeen)
+    if (xml.hasError() || !rootSeen) {
+        if (reason) {
+            *reason = xml.hasError() ? QStringLiteral("第 %1 行第 %2 列：%3")
+                                           .arg(xml.lineNumber())
+                                           .arg(xml.columnNumber())
+                                           .arg(xml.errorString())
+                                     : QStringLiteral("文件中没有任何元素");
+        }
         return false;
+    }
     list = std::move(result);
     return true;
 }
 
-bool loadTasks(const QString &path, TaskList &list) {
+bool loadTasks(const QString &path, TaskList &list, QString *reason) {
+    if (reason)
+        reason->clear();
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason && file.exists())
+            *reason = file.errorString();
         return false;
-    if (file.size() > kMaxTaskFileBytes)
+    }
+    const QByteArray bytes =
+        file.size() > kMaxTaskFileBytes ? QByteArray() : file.read(kMaxTaskFileBytes + 1);
+    if (file.size() > kMaxTaskFileBytes || bytes.size() > kMaxTaskFileBytes) {
+        if (reason)
+            *reason = QStringLiteral("文件太大（超过 %1 字节）").arg(kMaxTaskFileBytes);
         return false;
-    const QByteArray bytes = file.read(kMaxTaskFileBytes + 1);
-    if (bytes.size() > kMaxTaskFileBytes)
-        return false;
-    return parseTaskFile(bytes, list);
+    }
+    return parseTaskFile(bytes, list, reason);
 }
 
 QString taskFileText(const TaskList &list) {

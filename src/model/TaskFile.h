@@ -13,11 +13,13 @@ namespace kolva {
 
 // Reads the file into `list`. On success the list is replaced (ids renumbered
 // from 0 in file order); when the file is missing, unreadable, not well-formed
-// or too large, the list is left exactly as it was and false is returned.
-bool loadTasks(const QString &path, TaskList &list);
+// or too large, the list is left exactly as it was and false is returned, with
+// the reason in *reason (the parser's, with line and column; "" for a file
+// that does not exist, which is a normal first start).
+bool loadTasks(const QString &path, TaskList &list, QString *reason = nullptr);
 
 // Parses the bytes of a task file (the reader behind loadTasks).
-bool parseTaskFile(const QByteArray &bytes, TaskList &list);
+bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason = nullptr);
 
 // The whole document text (without the byte-order mark).
 QString taskFileText(const TaskList &list);

@@ -64,7 +64,8 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
     // Opening: nothing counts as an edit while the window fills itself.
     m_loading = true;
     const bool exists = QFileInfo::exists(m_taskFile);
-    m_unreadable = exists && !loadTasks(m_taskFile, m_tasks);
+    QString reason;
+    m_unreadable = exists && !loadTasks(m_taskFile, m_tasks, &reason);
     setChanged(false);
     m_combo1->clear();
     m_combo1->addItem(QStringLiteral("1 - 默认音量"));
@@ -75,11 +76,12 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
     if (m_unreadable) {
         // Said first, so nobody edits an empty list by surprise; the file is
         // kept under another name before anything is written over it.
-        QTimer::singleShot(0, this, [this] {
+        QTimer::singleShot(0, this, [this, reason] {
             m_dialogs.information(
                 this, kTitle,
-                QStringLiteral("任务列表文件无法读取：%1\n第一次保存前，它会被另存一份，不会丢失。")
-                    .arg(QDir::toNativeSeparators(m_taskFile)));
+                QStringLiteral("任务列表文件无法读取：") + reason +
+                    QStringLiteral("\r\n%1\r\n第一次保存前，它会被另存一份，不会丢失。")
+                        .arg(QDir::toNativeSeparators(m_taskFile)));
         });
     }
 }

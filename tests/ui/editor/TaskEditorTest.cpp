@@ -331,7 +331,8 @@ TEST(TaskEditor, UnreadableFileIsNamedAtOpeningAndKeptBeforeTheFirstSave) {
     }
     TaskEditor &ed = rig.open();
     ASSERT_EQ(rig.dialogs.infos.size(), 1);
-    EXPECT_TRUE(rig.dialogs.infos[0].text.startsWith("任务列表文件无法读取"));
+    EXPECT_TRUE(rig.dialogs.infos[0].text.startsWith("任务列表文件无法读取：第 1 行第 "))
+        << rig.dialogs.infos[0].text.toStdString();
     ed.cmdAddTaskClick();
     ed.cmdAddTaskClick();
     const QStringList kept =
