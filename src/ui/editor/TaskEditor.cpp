@@ -193,9 +193,12 @@ void TaskEditor::displayTask(const Task &task) {
     m_text1[4]->setEnabled(form.stopTimeMode);
     m_check1->setChecked(form.powerOff);
     m_check2->setChecked(form.enabled);
+    // One repaint and one layout pass for all region editors, not one each.
+    m_content->setUpdatesEnabled(false);
     clearRegionEditors();
     for (const TaskForm::RegionEntry &entry : form.regions)
         addRegionEditor(entry.number, entry.region);
+    m_content->setUpdatesEnabled(true);
     m_bg->verticalScrollBar()->setValue(0);
 }
 
