@@ -229,8 +229,11 @@ void MainController::initPlayers() {
 
 void MainController::loadTaskList() {
     // At start-up and after the task editor closed. A missing or broken file
-    // leaves the list as it was (empty at start-up).
-    loadTasks(m_paths.taskFile(), d->tasks);
+    // leaves the list as it was (empty at start-up); a broken one is reported,
+    // or the schedule would silently play nothing.
+    QString error;
+    if (!loadTasks(m_paths.taskFile(), d->tasks, &error) && !error.isEmpty())
+        report(error);
     updatePlayDays(); // the list below shows what is due today
     emit tasksChanged();
 }

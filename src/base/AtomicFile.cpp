@@ -5,6 +5,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -98,6 +99,34 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
+    }
+    return true;
+}
+
+bool renameWithoutReplacing(const QString &from, const QString &to, QString *reason) {
+    const QByteArray src = QFile::encodeName(from);
+    const QByteArray dst = QFile::encodeName(to);
+    auto fail = [&](int err) {
+        if (reason) {
+            *reason =
+                QStringLiteral("%1（%2）")
+                    .arg(err == EEXIST ? QStringLiteral("目标已存在") : QStringLiteral("无法改名"),
+                         QString::fromLocal8Bit(std::strerror(err)));
+        }
+        return false;
+    };
+    if (::renameat2(AT_FDCWD, src.constData(), AT_FDCWD, dst.constData(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return fail(errno);
+    // A file system without RENAME_NOREPLACE: a hard link refuses a taken
+    // name just as well; the old name goes only once the new one holds it.
+    if (::link(src.constData(), dst.constData()) != 0)
+        return fail(errno);
+    if (::unlink(src.constData()) != 0) {
+        const int err = errno;
+        ::unlink(dst.constData());
+        return fail(err);
     }
     return true;
 }

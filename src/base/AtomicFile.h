@@ -18,4 +18,9 @@ namespace kolva {
 // thread that owns the file, for files of a few megabytes at most.
 bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *reason = nullptr);
 
+// Renames `from` to `to` only when nothing is at `to`: an existing file is
+// never replaced. Returns false with the reason in Chinese in *reason (for a
+// taken name: "目标已存在（File exists）").
+bool renameWithoutReplacing(const QString &from, const QString &to, QString *reason = nullptr);
+
 } // namespace kolva

@@ -161,11 +161,11 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason) {
         xml.readNext();
     if (xml.hasError() || !rootSeen) {
         if (reason) {
-            *reason = xml.hasError() ? QStringLiteral("第 %1 行第 %2 列：%3")
-                                           .arg(xml.lineNumber())
-                                           .arg(xml.columnNumber())
-                                           .arg(xml.errorString())
-                                     : QStringLiteral("文件中没有任何元素");
+            *reason = !xml.hasError() ? QStringLiteral("文件中没有任何元素")
+                                      : QStringLiteral("第 %1 行第 %2 列：%3")
+                                            .arg(xml.lineNumber())
+                                            .arg(xml.columnNumber())
+                                            .arg(xml.errorString());
         }
         return false;
     }
@@ -173,23 +173,34 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason) {
     return true;
 }
 
-bool loadTasks(const QString &path, TaskList &list, QString *reason) {
-    if (reason)
-        reason->clear();
+bool loadTasks(const QString &path, TaskList &list, QString *error) {
+    auto fail = [&](const QString &reason) {
+        if (error)
+            *error = QString::fromUtf16(kUnreadableTaskFilePrefix) + reason + QStringLiteral("（") +
+                     QFileInfo(path).absoluteFilePath() + QStringLiteral("）");
+        return false;
+    };
+    if (error)
+        error->clear();
+    const QFileInfo info(path);
+    if (!info.exists())
+        return false; // a first start: nothing to say
+    if (!info.isFile())
+        return fail(QStringLiteral("不是普通文件"));
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (reason && file.exists())
-            *reason = file.errorString();
-        return false;
-    }
-    const QByteArray bytes =
-        file.size() > kMaxTaskFileBytes ? QByteArray() : file.read(kMaxTaskFileBytes + 1);
-    if (file.size() > kMaxTaskFileBytes || bytes.size() > kMaxTaskFileBytes) {
-        if (reason)
-            *reason = QStringLiteral("文件太大（超过 %1 字节）").arg(kMaxTaskFileBytes);
-        return false;
-    }
-    return parseTaskFile(bytes, list, reason);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    if (file.size() > kMaxTaskFileBytes)
+        return fail(QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxTaskFileBytes >> 20));
+    const QByteArray bytes = file.read(kMaxTaskFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return fail(file.errorString());
+    if (bytes.size() > kMaxTaskFileBytes)
+        return fail(QStringLiteral("文件太大（超过 %1 MB）").arg(kMaxTaskFileBytes >> 20));
+    QString reason;
+    if (!parseTaskFile(bytes, list, &reason))
+        return fail(reason);
+    return true;
 }
 
 QString taskFileText(const TaskList &list) {
@@ -232,7 +243,55 @@ bool writeUnicodeFile(const QString &path, const QString &text, QString *error) 
     return false;
 }
 
-bool saveTasks(const QString &path, const TaskList &list, QString *error) {
+bool keepUnreadableTaskFile(const QString &path, const QDateTime &now, QString *keptPath,
+                            QString *error) {
+    const QString base =
+        path + QStringLiteral(".unreadable-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString reason;
+    for (int n = 1; n <= 1000; ++n) {
+        const QString target = n == 1 ? base : base + QLatin1Char('-') + QString::number(n);
+        if (renameWithoutReplacing(path, target, &reason)) {
+            if (keptPath)
+                *keptPath = target;
+            return true;
+        }
+        if (QFileInfo::exists(path) && QFileInfo(target).exists())
+            continue; // the name is taken: try the next one
+        break;
+    }
+    if (error) {
+        *error = QStringLiteral("无法另存无法读取的任务列表文件 %1：%2")
+                     .arg(QFileInfo(path).absoluteFilePath(), reason);
+    }
+    return false;
+}
+
+bool saveTasks(const QString &path, const TaskList &list, QString *error, QString *keptAside) {
+    if (keptAside)
+        keptAside->clear();
+    if (QFileInfo(path).exists()) {
+        QByteArray previous;
+        QFile file(path);
+        TaskList ignored;
+        const bool good = QFileInfo(path).isFile() && QFileInfo(path).size() <= kMaxTaskFileBytes &&
+                          file.open(QIODevice::ReadOnly) &&
+                          (previous = file.readAll(), file.error() == QFileDevice::NoError) &&
+                          parseTaskFile(previous, ignored);
+        file.close();
+        if (good) {
+            QString reason;
+            if (!writeFileAtomically(path + QStringLiteral(".bak"), previous, &reason)) {
+                if (error) {
+                    *error = QStringLiteral("无法保留上一版本的任务列表 %1：%2")
+                                 .arg(QFileInfo(path + QStringLiteral(".bak")).absoluteFilePath(),
+                                      reason);
+                }
+                return false;
+            }
+        } else if (!keepUnreadableTaskFile(path, QDateTime::currentDateTime(), keptAside, error)) {
+            return false;
+        }
+    }
     return writeUnicodeFile(path, taskFileText(list), error);
 }
 

@@ -5,6 +5,7 @@
 // other elements ignored) while writing is byte-exact.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 #include "model/Task.h"
@@ -13,21 +14,38 @@ namespace kolva {
 
 // Reads the file into `list`. On success the list is replaced (ids renumbered
 // from 0 in file order); when the file is missing, unreadable, not well-formed
-// or too large, the list is left exactly as it was and false is returned, with
-// the reason in *reason (the parser's, with line and column; "" for a file
-// that does not exist, which is a normal first start).
-bool loadTasks(const QString &path, TaskList &list, QString *reason = nullptr);
+// or too large, the list is left exactly as it was and false is returned.
+// *error then holds the Chinese message for the user, "任务列表文件无法读取："
+// with the reason (the parser's, with line and column); it stays empty when
+// the file is simply missing, as on a first start.
+bool loadTasks(const QString &path, TaskList &list, QString *error = nullptr);
 
-// Parses the bytes of a task file (the reader behind loadTasks).
+// Parses the bytes of a task file (the reader behind loadTasks). On failure
+// *reason holds the parser's reason with line and column.
 bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason = nullptr);
+
+// The prefix of every message about a task file that cannot be read.
+inline constexpr char16_t kUnreadableTaskFilePrefix[] = u"任务列表文件无法读取：";
 
 // The whole document text (without the byte-order mark).
 QString taskFileText(const TaskList &list);
 
 // Writes the whole list. The new file is written beside the old one, flushed
 // to disk and renamed over it, so a failed save never loses the previous
-// file. Returns false with a Chinese message in *error on failure.
-bool saveTasks(const QString &path, const TaskList &list, QString *error = nullptr);
+// file. A readable previous file is kept first as "<path>.bak" (one
+// generation, replaced atomically); one that cannot be read (perhaps a
+// hand-written list with one stray "&") is moved aside by
+// keepUnreadableTaskFile and its new path given in *keptAside (else emptied),
+// so the caller can tell the user. Returns false with a Chinese message in
+// *error on failure.
+bool saveTasks(const QString &path, const TaskList &list, QString *error = nullptr,
+               QString *keptAside = nullptr);
+
+// Moves the file at `path` to "<path>.unreadable-YYYYMMDD-HHMMSS" (`now`),
+// with "-2", "-3", ... appended while that name is taken: it is never deleted
+// and never overwrites anything. Gives the new path in *keptPath.
+bool keepUnreadableTaskFile(const QString &path, const QDateTime &now, QString *keptPath,
+                            QString *error = nullptr);
 
 // Writes the byte-order mark and the text's UTF-16LE bytes, atomically as
 // saveTasks does.

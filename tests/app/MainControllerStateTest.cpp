@@ -82,6 +82,17 @@ TEST(MainControllerState, TaskListLoadsAndReloadsFromTheFile) {
     ASSERT_EQ(rig.controller.tasks().size(), 1);
     EXPECT_EQ(rig.controller.tasks()[0].Title, "C");
     EXPECT_EQ(changes, 2);
+    EXPECT_TRUE(rig.errors.isEmpty());
+
+    // A broken file is reported and the list stays as it was.
+    QFile broken(rig.paths.taskFile());
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    broken.write("<Tasklist><Task Title=\"&\"/></Tasklist>");
+    broken.close();
+    rig.controller.loadTaskList();
+    ASSERT_EQ(rig.errors.size(), 1);
+    EXPECT_TRUE(rig.errors[0].startsWith("任务列表文件无法读取：第 1 行")) << rig.errors[0].toStdString();
+    ASSERT_EQ(rig.controller.tasks().size(), 1);
     rig.controller.playTaskById(5); // not in the list: nothing
     EXPECT_TRUE(rig.mainPlayer.calls.isEmpty());
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -383,4 +384,67 @@ TEST_F(TaskFileTest, PlayDaysAreWrittenOnlyWhenSetAndReadLeniently) {
         EXPECT_EQ(read[0].Days, c.days) << c.attributes;
         EXPECT_EQ(read[0].Holidays, c.holidays) << c.attributes;
     }
+}
+
+TEST_F(TaskFileTest, AFailedLoadSaysWhyAndAMissingFileSaysNothing) {
+    struct Case {
+        QByteArray bytes;
+        const char *reason; // part of the message
+    } cases[] = {
+        {utf16le("<Tasklist><Task Title=\"a&b\"/></Tasklist>"), "第 1 行"},
+        {utf16le("<?xml version=\"1.0\"?>\r\n<Tasklist>\r\n\t<Task>"), "第 3 行"},
+        {QByteArray("\xFF\xFE<\x00T\x00", 6) + QByteArray(1, 'a'), "第 1 行"}, // cut in a character
+        {utf16le("<!DOCTYPE x [<!ENTITY e \"v\">]><Tasklist><Task Title=\"&f;\"/></Tasklist>"),
+         "第 1 行"},
+        {"", "Premature end of document"},
+    };
+    for (const Case &c : cases) {
+        writeBytes(path(), c.bytes);
+        TaskList l = sampleList();
+        QString error;
+        EXPECT_FALSE(loadTasks(path(), l, &error));
+        EXPECT_TRUE(error.startsWith("任务列表文件无法读取：")) << error.toStdString();
+        EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
+        EXPECT_EQ(l.size(), 2);
+    }
+    QDir(dir.path()).mkdir("folder.dll");
+    QString error;
+    TaskList l;
+    EXPECT_FALSE(loadTasks(dir.filePath("folder.dll"), l, &error));
+    EXPECT_TRUE(error.contains("不是普通文件")) << error.toStdString();
+    error = "stale";
+    EXPECT_FALSE(loadTasks(dir.filePath("missing.dll"), l, &error));
+    EXPECT_TRUE(error.isEmpty());
+}
+
+TEST_F(TaskFileTest, SavesKeepThePreviousGoodFileAndNeverLoseAnUnreadableOne) {
+    const QByteArray broken = utf16le("<Tasklist><Task Title=\"hand & written\"/></Tasklist>");
+    writeBytes(path(), broken);
+    QString kept;
+    ASSERT_TRUE(saveTasks(path(), sampleList(), nullptr, &kept));
+    EXPECT_TRUE(QRegularExpression("task\\.xtask\\.dll\\.unreadable-\\d{8}-\\d{6}$")
+                    .match(kept)
+                    .hasMatch())
+        << kept.toStdString();
+    EXPECT_EQ(readAll(kept), broken);
+    EXPECT_FALSE(QFile::exists(path() + ".bak")); // an unreadable file is no good generation
+    const QByteArray first = readAll(path());
+
+    // The next save keeps the previous good bytes and renames nothing again.
+    ASSERT_TRUE(saveTasks(path(), {}, nullptr, &kept));
+    EXPECT_TRUE(kept.isEmpty());
+    EXPECT_EQ(readAll(path() + ".bak"), first);
+    ASSERT_TRUE(saveTasks(path(), sampleList()));
+    EXPECT_EQ(readAll(path() + ".bak"), utf16le(taskFileText({})));
+    EXPECT_EQ(readAll(path()), first);
+
+    // A kept name that is taken is never overwritten.
+    const QDateTime at(QDate(2026, 3, 4), QTime(5, 6, 7));
+    for (const char *expected : {".unreadable-20260304-050607", ".unreadable-20260304-050607-2"}) {
+        writeBytes(path(), expected);
+        ASSERT_TRUE(keepUnreadableTaskFile(path(), at, &kept));
+        EXPECT_EQ(kept, path() + expected);
+        EXPECT_EQ(readAll(kept), QByteArray(expected));
+    }
+    EXPECT_FALSE(QFile::exists(path()));
 }

@@ -79,9 +79,7 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
         QTimer::singleShot(0, this, [this, reason] {
             m_dialogs.information(
                 this, kTitle,
-                QStringLiteral("任务列表文件无法读取：") + reason +
-                    QStringLiteral("\r\n%1\r\n第一次保存前，它会被另存一份，不会丢失。")
-                        .arg(QDir::toNativeSeparators(m_taskFile)));
+                reason + QStringLiteral("\r\n第一次保存前，它会被另存一份，不会丢失。"));
         });
     }
 }
