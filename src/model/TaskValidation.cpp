@@ -1,5 +1,7 @@
 #include "model/TaskValidation.h"
 
+#include "model/RegionExchange.h"
+
 #include "model/ClockTime.h"
 #include "model/NumberText.h"
 
@@ -90,25 +92,8 @@ void applyTaskForm(const TaskForm &form, Task &task) {
     task.Enabled = form.enabled;
     task.Regions.clear();
     task.Regions.reserve(form.regions.size());
-    for (const TaskForm::RegionEntry &entry : form.regions) {
-        const Region &from = entry.region;
-        Region r;
-        r.Title = from.Title;
-        r.Volume = from.Volume;
-        r.Sort = from.Sort;
-        r.Repeat = from.Repeat;
-        r.Duration = from.Duration;
-        r.Songs.reserve(from.Songs.size());
-        for (const Song &s : from.Songs) {
-            Song song;
-            song.Repeat = s.Repeat;
-            song.StartTime = s.StartTime;
-            song.Duration = s.Duration;
-            song.SongFile = s.SongFile;
-            r.Songs.append(song);
-        }
-        task.Regions.append(r);
-    }
+    for (const TaskForm::RegionEntry &entry : form.regions)
+        task.Regions.append(editedFields(entry.region));
 }
 
 TaskForm taskFormOf(const Task &task) {
