@@ -408,15 +408,19 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     QApplication::sendEvent(list->viewport(), &press);
     QApplication::sendEvent(list->viewport(), &release);
     EXPECT_EQ(list->selectedItems().size(), 2);
-    EXPECT_EQ(view->lblTask()->text(), QStringLiteral("[×已禁用]B"));
+    EXPECT_EQ(view->captions(ShowTask::RowKind::TitleRow), QStringList{"[×已禁用]B"});
     EXPECT_EQ(view->vsc()->value(), 0);
     EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStateUndefined); // a click only shows
 
     // The title plays the disabled task; a song row plays that one file.
-    click(view->lblTask(), Qt::LeftButton, QPoint(2, 2));
+    auto clickRow = [view](ShowTask::RowKind kind) {
+        const QRect box = view->content()->rowRect(view->rowIndex(kind));
+        click(view->hWnd(), Qt::LeftButton, box.topLeft() + QPoint(2, box.height() / 2));
+    };
+    clickRow(ShowTask::RowKind::TitleRow);
     EXPECT_EQ(w.rig.mainPlayer.currentMedia().sourceURL, "/m/b.mp3");
     click(list->viewport(), Qt::LeftButton, row0.center());
-    click(view->songRows().value(0), Qt::LeftButton, QPoint(2, 2));
+    clickRow(ShowTask::RowKind::SongRow);
     EXPECT_EQ(w.rig.insertPlayer.currentMedia().sourceURL, "/m/a.mp3");
 }
 

@@ -5,7 +5,9 @@
 // cannot be played are red; the answer comes from the media-length cache
 // without waiting, so a red mark may follow a moment after the rows.
 // A click on the title raises PlayTask, a click on a song row PlaySong;
-// both also answer Enter/Space when the row has the keyboard focus.
+// both also answer Enter/Space when the row has the keyboard focus. The rows
+// are painted by one content panel (TaskRows) from a row model, and each is
+// an accessible item named by its caption.
 //
 // Layout is in twips (1/1440 inch), converted with the screen's logical
 // DPI, so the view looks the same at any DPI. Scroll values are in twips
@@ -15,23 +17,23 @@
 // Thread: UI thread only.
 
 #include <QHash>
-#include <QPointer>
-#include <QVector>
 #include <QWidget>
 
 #include "model/Task.h"
+#include "ui/taskview/TaskRows.h"
 
-class QLabel;
 class QScrollBar;
 
 namespace kolva {
 
 class MediaLengths;
-class RowLabel;
 
 class ShowTask : public QWidget {
     Q_OBJECT
 public:
+    using RowKind = TaskRows::RowKind;
+    using Row = TaskRows::Row;
+
     // handCursorFile: the pointer over the title and the song rows (a .cur
     // or any image Qt reads); the standard pointing hand when it cannot be
     // read. pictureFile: the small picture beside the title (optional).
@@ -54,26 +56,24 @@ public:
     // One page step up or down; nothing while all content fits.
     void vscScroll(bool up);
 
-    // The content panel (what the wheel hook watches).
+    // The content panel (what the wheel hook watches), painting the rows.
     QWidget *hWnd() const { return m_picture4; }
+    TaskRows *content() const { return m_picture4; }
     QScrollBar *vsc() const { return m_vsc; }
-    QLabel *lblTask() const;
-    QLabel *lblTaskInfo() const { return m_lblTaskInfo; }
-    // Rows in order, for tests and the accessibility bus.
-    QVector<QLabel *> regionRows() const;
-    QVector<QLabel *> regionInfoRows() const { return m_regionInfoRows; }
-    QVector<QLabel *> songRows() const;
-    QVector<QLabel *> songInfoRows() const { return m_songInfoRows; }
+    // The row model: all rows in order of their tops (twips in the content).
+    const QVector<Row> &rows() const { return m_picture4->rows(); }
+    // Index of the n-th row of a kind in rows(), -1 when there is none.
+    int rowIndex(RowKind kind, int n = 0) const;
+    // Captions of all rows of a kind, in order.
+    QStringList captions(RowKind kind) const;
     int contentHeightTwips() const { return m_contentTwips; }
-    // A row's top in twips within the content.
-    static int twipsTop(const QWidget *row);
 
-    int twipsToPixels(int twips) const;
-    int pixelsToTwips(int pixels) const;
+    int twipsToPixels(int twips) const { return m_picture4->twipsToPixels(twips); }
+    int pixelsToTwips(int pixels) const { return m_picture4->pixelsToTwips(pixels); }
 
-    static const QColor &textColour();
-    static const QColor &infoColour();
-    static const QColor &unplayableColour();
+    static const QColor &textColour() { return TaskRows::textColour(); }
+    static const QColor &infoColour() { return TaskRows::infoColour(); }
+    static const QColor &unplayableColour() { return TaskRows::unplayableColour(); }
 
 signals:
     void PlayTask(int taskId);
@@ -83,33 +83,18 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    void clearRows();
-    QLabel *addRow(QVector<QLabel *> &rows, const QString &text, const QFont &font,
-                   const QColor &colour, int topTwips, bool clickable);
     void updateViewport();
     void placeContent();
-    void markPlayable(int songRow, double seconds);
+    void rowActivated(int index);
+    void scrollRowIn(int index);
     void lengthKnown(const QString &path, double seconds);
 
     MediaLengths &m_lengths;
     Task m_task;
     QWidget *m_bg = nullptr;
-    QWidget *m_picture4 = nullptr;
+    TaskRows *m_picture4 = nullptr;
     QScrollBar *m_vsc = nullptr;
-    RowLabel *m_lblTask = nullptr;
-    QLabel *m_lblTaskInfo = nullptr;
-    QLabel *m_image3 = nullptr;
-    QWidget *m_line1 = nullptr;
-    QVector<QLabel *> m_regionRows;
-    QVector<QLabel *> m_regionInfoRows;
-    QVector<QLabel *> m_songRows;
-    QVector<QLabel *> m_songInfoRows;
-    QVector<QString> m_songFiles; // by song row
-    QMultiHash<QString, int> m_rowsByFile;
-    QFont m_titleFont;
-    QFont m_regionFont;
-    QFont m_rowFont;
-    QCursor *m_hand = nullptr;
+    QMultiHash<QString, int> m_rowsByFile; // song file -> its rows
     int m_contentTwips = 1680;
 };
 

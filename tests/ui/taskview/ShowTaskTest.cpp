@@ -2,7 +2,7 @@
 // and what a malformed import leaves on screen.
 #include <gtest/gtest.h>
 
-#include <QLabel>
+#include <QAccessible>
 #include <QScrollBar>
 #include <QWheelEvent>
 
@@ -47,8 +47,16 @@ Task task(QVector<Region> regions = {}) {
     return t;
 }
 
-QColor colour(const QLabel *label) {
-    return label->palette().color(QPalette::WindowText);
+using Kind = ShowTask::RowKind;
+
+int top(const ShowTask &view, Kind kind, int n = 0) {
+    return view.rows().value(view.rowIndex(kind, n)).topTwips;
+}
+
+// A click where a user would click: a few pixels into the row's caption.
+void clickRow(ShowTask &view, Kind kind, int n, Qt::MouseButton button = Qt::LeftButton) {
+    const QRect box = view.content()->rowRect(view.rowIndex(kind, n));
+    click(view.hWnd(), button, box.topLeft() + QPoint(3, box.height() / 2));
 }
 
 QVector<Song> songs(int n, const QString &prefix = QStringLiteral("/music/")) {
@@ -88,8 +96,8 @@ TEST(ShowTask, CaptionsOfTheHeaderRegionsAndSongs) {
         Task t = task();
         h.edit(t);
         view.showTask(t);
-        EXPECT_EQ(view.lblTask()->text(), QString::fromUtf8(h.title));
-        EXPECT_EQ(view.lblTaskInfo()->text(), QString::fromUtf8(h.info));
+        EXPECT_EQ(view.captions(Kind::TitleRow), QStringList{QString::fromUtf8(h.title)});
+        EXPECT_EQ(view.captions(Kind::TaskInfoRow), QStringList{QString::fromUtf8(h.info)});
     }
 
     view.showTask(task({
@@ -99,23 +107,45 @@ TEST(ShowTask, CaptionsOfTheHeaderRegionsAndSongs) {
         region("二", {}, 0, 2),
         region("三", {}, 1, 1, "00:20:00", 80),
     }));
-    QStringList rows, infos, songRows, clips;
-    for (QLabel *l : view.regionRows())
-        rows << l->text();
-    for (QLabel *l : view.regionInfoRows())
-        infos << l->text();
-    for (QLabel *l : view.songRows())
-        songRows << l->text();
-    for (QLabel *l : view.songInfoRows())
-        clips << l->text();
-    EXPECT_EQ(rows, (QStringList{"1. 默认", "2. 二", "3. 三"}));
-    EXPECT_EQ(infos, (QStringList{"默认设置:不随机 不循环 默认音量 不设时长", "循环",
-                                  "随机  循环  时长:00:20:00  音量:80"}));
-    EXPECT_EQ(songRows, (QStringList{"1./a@SONGINFO@b|c.mp3", "2./b.mp3", "3./c.mp3", "4./d.mp3"}));
-    EXPECT_EQ(clips, (QStringList{"", "循环  截取开始时刻:00:00:10", "截取时长:00:01:00",
-                                  "循环  截取开始时刻:00:00:05  截取时长:00:00:30"}));
-    // Rows are found by their caption on the accessibility bus.
-    EXPECT_EQ(view.songRows()[1]->text(), "2./b.mp3");
+    EXPECT_EQ(view.captions(Kind::RegionRow), (QStringList{"1. 默认", "2. 二", "3. 三"}));
+    EXPECT_EQ(view.captions(Kind::RegionInfoRow),
+              (QStringList{"默认设置:不随机 不循环 默认音量 不设时长", "循环",
+                           "随机  循环  时长:00:20:00  音量:80"}));
+    EXPECT_EQ(view.captions(Kind::SongRow),
+              (QStringList{"1./a@SONGINFO@b|c.mp3", "2./b.mp3", "3./c.mp3", "4./d.mp3"}));
+    EXPECT_EQ(view.captions(Kind::SongInfoRow),
+              (QStringList{"", "循环  截取开始时刻:00:00:10", "截取时长:00:01:00",
+                           "循环  截取开始时刻:00:00:05  截取时长:00:00:30"}));
+
+    // Every row is an accessible item named by its caption, in order, with
+    // its box on screen; the title and the songs are links one can press.
+    view.resize(500, 400);
+    view.show();
+    QAccessibleInterface *content = QAccessible::queryAccessibleInterface(view.hWnd());
+    ASSERT_TRUE(content);
+    ASSERT_EQ(content->childCount(), view.rows().size());
+    for (int i = 0; i < content->childCount(); ++i) {
+        QAccessibleInterface *row = content->child(i);
+        ASSERT_TRUE(row);
+        EXPECT_EQ(row->text(QAccessible::Name), view.rows()[i].text);
+        EXPECT_EQ(content->indexOfChild(row), i);
+        EXPECT_EQ(row->parent(), content);
+        const QRect box = view.content()->rowRect(i);
+        EXPECT_EQ(row->rect(), QRect(view.hWnd()->mapToGlobal(box.topLeft()), box.size()));
+        const bool link =
+            view.rows()[i].kind == Kind::TitleRow || view.rows()[i].kind == Kind::SongRow;
+        EXPECT_EQ(row->role(), link ? QAccessible::Link : QAccessible::StaticText) << i;
+        EXPECT_EQ(row->actionInterface() != nullptr, link) << i;
+    }
+    EXPECT_EQ(content->childAt(content->child(4)->rect().center().x(),
+                               content->child(4)->rect().center().y()),
+              content->child(4));
+    QStringList played;
+    QObject::connect(&view, &ShowTask::PlaySong, [&](const QString &f) { played << f; });
+    content->child(view.rowIndex(Kind::SongRow, 1))
+        ->actionInterface()
+        ->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(played, QStringList{"/b.mp3"});
 }
 
 TEST(ShowTask, RowPositionsInTwips) {
@@ -125,20 +155,21 @@ TEST(ShowTask, RowPositionsInTwips) {
     EXPECT_EQ(view.contentHeightTwips(), 1680);
 
     view.showTask(task({region("空"), region("三首", songs(3)), region("后")}));
-    const auto r = view.regionRows();
-    ASSERT_EQ(r.size(), 3);
-    EXPECT_EQ(ShowTask::twipsTop(r[0]), 1680);
-    EXPECT_EQ(ShowTask::twipsTop(view.regionInfoRows()[0]), 1680 + 315);
-    EXPECT_EQ(ShowTask::twipsTop(r[1]) - ShowTask::twipsTop(r[0]), 855);
-    EXPECT_EQ(ShowTask::twipsTop(r[2]) - ShowTask::twipsTop(r[1]), 1500 + 510 * 2);
+    ASSERT_EQ(view.captions(Kind::RegionRow).size(), 3);
+    EXPECT_EQ(top(view, Kind::TitleRow), 600);
+    EXPECT_EQ(top(view, Kind::TaskInfoRow), 915);
+    EXPECT_EQ(top(view, Kind::RegionRow, 0), 1680);
+    EXPECT_EQ(top(view, Kind::RegionInfoRow, 0), 1680 + 315);
+    EXPECT_EQ(top(view, Kind::RegionRow, 1) - top(view, Kind::RegionRow, 0), 855);
+    EXPECT_EQ(top(view, Kind::RegionRow, 2) - top(view, Kind::RegionRow, 1), 1500 + 510 * 2);
     for (int l = 0; l < 3; ++l) {
-        EXPECT_EQ(ShowTask::twipsTop(view.songRows()[l]), ShowTask::twipsTop(r[1]) + 720 + 510 * l);
-        EXPECT_EQ(ShowTask::twipsTop(view.songInfoRows()[l]),
-                  ShowTask::twipsTop(view.songRows()[l]) + 240);
-        EXPECT_EQ(view.songRows()[l]->y(),
-                  view.twipsToPixels(ShowTask::twipsTop(view.songRows()[l])));
+        EXPECT_EQ(top(view, Kind::SongRow, l), top(view, Kind::RegionRow, 1) + 720 + 510 * l);
+        EXPECT_EQ(top(view, Kind::SongInfoRow, l), top(view, Kind::SongRow, l) + 240);
+        EXPECT_EQ(view.content()->rowRect(view.rowIndex(Kind::SongRow, l)).y(),
+                  view.twipsToPixels(top(view, Kind::SongRow, l)));
     }
-    EXPECT_EQ(view.contentHeightTwips(), ShowTask::twipsTop(r[2]) + 855);
+    EXPECT_EQ(view.contentHeightTwips(), top(view, Kind::RegionRow, 2) + 855);
+    EXPECT_EQ(view.hWnd()->height(), view.twipsToPixels(view.contentHeightTwips()));
 }
 
 TEST(ShowTask, UnplayableSongsTurnRedWhenTheirAnswerComes) {
@@ -148,14 +179,22 @@ TEST(ShowTask, UnplayableSongsTurnRedWhenTheirAnswerComes) {
     ShowTask view(lengths);
     view.showTask(task(
         {region("R", {song("/ok.mp3"), song("/bad.mp3"), song("/slow.mp3"), song("/slow.mp3")})}));
-    const auto rows = view.songRows();
-    EXPECT_EQ(colour(rows[0]), ShowTask::textColour());
-    EXPECT_EQ(colour(rows[1]), ShowTask::unplayableColour());
-    EXPECT_EQ(colour(rows[2]), ShowTask::textColour()) << "shown before the answer";
+    auto colour = [&](int song) {
+        return view.content()->rowColour(view.rowIndex(Kind::SongRow, song));
+    };
+    EXPECT_EQ(colour(0), ShowTask::textColour());
+    EXPECT_EQ(colour(1), ShowTask::unplayableColour());
+    EXPECT_EQ(colour(2), ShowTask::textColour()) << "shown before the answer";
     EXPECT_EQ(lengths.asked, QStringList{"/slow.mp3"});
     lengths.answer("/slow.mp3", 0);
-    EXPECT_EQ(colour(rows[2]), ShowTask::unplayableColour());
-    EXPECT_EQ(colour(rows[3]), ShowTask::unplayableColour());
+    EXPECT_EQ(colour(2), ShowTask::unplayableColour());
+    EXPECT_EQ(colour(3), ShowTask::unplayableColour());
+    // Colour alone tells nothing to a screen reader.
+    QAccessibleInterface *content = QAccessible::queryAccessibleInterface(view.hWnd());
+    EXPECT_EQ(content->child(view.rowIndex(Kind::SongRow, 2))->text(QAccessible::Description),
+              "无法播放的文件");
+    EXPECT_EQ(view.content()->rowColour(view.rowIndex(Kind::SongInfoRow, 2)),
+              ShowTask::infoColour());
 }
 
 TEST(ShowTask, ClicksOnTheTitleAndTheTenthSongRaiseTheirEvents) {
@@ -168,14 +207,47 @@ TEST(ShowTask, ClicksOnTheTitleAndTheTenthSongRaiseTheirEvents) {
     QStringList files;
     QObject::connect(&view, &ShowTask::PlayTask, [&](int id) { tasks << id; });
     QObject::connect(&view, &ShowTask::PlaySong, [&](const QString &f) { files << f; });
-    click(view.lblTask(), Qt::LeftButton, QPoint(3, 3));
-    click(view.songRows()[9], Qt::LeftButton, QPoint(3, 3));
-    click(view.songRows()[9], Qt::RightButton, QPoint(3, 3));
-    click(view.regionRows()[0], Qt::LeftButton, QPoint(3, 3));
+    clickRow(view, Kind::TitleRow, 0);
+    clickRow(view, Kind::SongRow, 9);
+    clickRow(view, Kind::SongRow, 9, Qt::RightButton);
+    clickRow(view, Kind::RegionRow, 0);
+    clickRow(view, Kind::SongInfoRow, 9);
     EXPECT_EQ(tasks, QList<int>{4});
     EXPECT_EQ(files, QStringList{"/very/long/path/with blanks/歌 10.mp3"});
-    EXPECT_EQ(view.songRows()[9]->cursor().shape(), Qt::PointingHandCursor)
-        << "no cursor file: the standard hand";
+
+    // The hand over the title and the song rows only.
+    const struct {
+        Kind kind;
+        bool hand;
+    } pointers[] = {{Kind::SongRow, true},
+                    {Kind::RegionInfoRow, false},
+                    {Kind::TitleRow, true},
+                    {Kind::SongInfoRow, false}};
+    for (const auto &p : pointers) {
+        const QRect box = view.content()->rowRect(view.rowIndex(p.kind, 0));
+        sendMouse(view.hWnd(), QEvent::MouseMove, Qt::NoButton, box.center());
+        EXPECT_EQ(view.hWnd()->testAttribute(Qt::WA_SetCursor), p.hand) << p.kind;
+        if (p.hand) {
+            EXPECT_EQ(view.hWnd()->cursor().shape(), Qt::PointingHandCursor)
+                << "no cursor file: the standard hand";
+        }
+    }
+
+    // From the keyboard: Tab reaches the title, then the songs; Enter plays.
+    view.activateWindow();
+    QApplication::setActiveWindow(&view);
+    view.hWnd()->clearFocus();
+    view.hWnd()->setFocus(Qt::TabFocusReason);
+    auto key = [&](int k) {
+        QKeyEvent press(QEvent::KeyPress, k, Qt::NoModifier);
+        QApplication::sendEvent(view.hWnd(), &press);
+    };
+    key(Qt::Key_Return);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Down);
+    key(Qt::Key_Space);
+    EXPECT_EQ(tasks, (QList<int>{4, 4}));
+    EXPECT_EQ(files.value(1), "/very/long/path/with blanks/歌 2.mp3");
 }
 
 TEST(ShowTask, WheelPagesWithinTheRangeAndNotWhenAllFits) {
@@ -234,11 +306,11 @@ TEST(ShowTask, MalformedImportLeavesThePreviousTaskWhole) {
     ShowTask view(lengths);
     const Task good = task({region("R", songs(2))});
     EXPECT_EQ(view.importTask(taskExchangeText(good), regionExchangeTexts(good)), QString());
-    EXPECT_EQ(view.songRows().size(), 2);
+    EXPECT_EQ(view.captions(Kind::SongRow).size(), 2);
     const QString error = view.importTask("坏|x|||||True|False", {"1", "R|-1|0|0||0|5|"});
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(view.lblTask()->text(), "早操");
-    EXPECT_EQ(view.songRows().size(), 2);
+    EXPECT_EQ(view.captions(Kind::TitleRow), QStringList{"早操"});
+    EXPECT_EQ(view.captions(Kind::SongRow).size(), 2);
     EXPECT_EQ(view.shownTask().Regions.size(), 1);
     EXPECT_FALSE(view.importTask("T|1|||||True|False", {"2", "R|-1|0|0||0|0|"}).isEmpty());
     EXPECT_EQ(view.shownTask().Title, "早操");
