@@ -81,6 +81,7 @@ Application::Application(QApplication &app, const AppPaths &paths)
     m_graph->window.setTaskEditorOpener([graph = m_graph.get()](QWidget *owner) {
         TaskEditor editor(graph->controller.paths().taskFile(), graph->dialogs, graph->mediaInfo,
                           owner);
+        editor.setHolidayFile(graph->controller.paths().holidayFile());
         editor.exec();
     });
     QObject::connect(&m_graph->controller, &MainController::tasksChanged, &m_graph->controller,

@@ -120,7 +120,9 @@ void HolidayCalendar::setDay(const QDate &date, DayKind kind) {
     const QString line = dateText(date) + u' ' + kindText(kind);
     for (const HolidayEntry &e : std::as_const(m_entries)) {
         if (e.first == date && e.last == date) {
-            m_lines[e.line] = line;
+            // A comment at the end of the line stays with it.
+            const qsizetype hash = m_lines[e.line].indexOf(u'#');
+            m_lines[e.line] = hash < 0 ? line : line + u' ' + m_lines[e.line].mid(hash);
             reread(nullptr);
             return;
         }

@@ -48,7 +48,7 @@ public:
     const QVector<HolidayEntry> &entries() const { return m_entries; }
 
     // Sets one date: the entry of that single day is rewritten in place when
-    // there is one, else a line is appended.
+    // there is one (a comment at its end kept), else a line is appended.
     void setDay(const QDate &date, DayKind kind);
     // Removes the line of entries()[index].
     void removeEntry(int index);

@@ -64,6 +64,8 @@ QString validateTask(TaskForm &form) {
         append(errors, QStringLiteral("任务开始时间不可以为空;"));
     if (!checkTime(form.startTime))
         append(errors, QStringLiteral("任务开始时间格式有误，请参照示例;"));
+    if ((form.days & kEveryDay) == 0)
+        append(errors, QStringLiteral("任务至少要选择一个播放日;"));
     // The box of the mode that is not chosen is not looked at.
     if (!form.stopTimeMode && !form.duration.isEmpty() && !checkTime(form.duration))
         append(errors, QStringLiteral("任务时长格式有误。格式参照开始时间;"));
@@ -88,6 +90,8 @@ void applyTaskForm(const TaskForm &form, Task &task) {
     task.StartTime = form.startTime;
     task.Duration = form.stopTimeMode ? QString() : form.duration;
     task.StopTime = form.stopTimeMode ? form.stopTime : QString();
+    task.Days = form.days & kEveryDay;
+    task.Holidays = form.holidays;
     task.PowerOff = form.powerOff;
     task.Enabled = form.enabled;
     task.Regions.clear();
@@ -105,6 +109,8 @@ TaskForm taskFormOf(const Task &task) {
     form.duration = task.Duration;
     form.stopTime = task.StopTime;
     form.stopTimeMode = !task.StopTime.isEmpty();
+    form.days = task.Days & kEveryDay;
+    form.holidays = task.Holidays;
     form.enabled = task.Enabled;
     form.powerOff = task.PowerOff;
     for (int j = 0; j < task.Regions.size(); ++j)

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVector>
 
+#include "model/PlayDays.h"
 #include "model/Task.h"
 
 namespace kolva {
@@ -26,6 +27,8 @@ struct TaskForm {
     bool stopTimeMode = false; // "停止时间" chosen instead of "时长"
     QString duration;
     QString stopTime;
+    uint8_t days = kEveryDay; // the seven day boxes, bit 0 Monday
+    bool holidays = false;    // "节假日不播放(按调休安排)"
     bool enabled = true;
     bool powerOff = false;
     QVector<RegionEntry> regions; // in display order, top to bottom
@@ -48,8 +51,8 @@ bool volumeBoxInRange(const QString &text);
 QString validateTask(TaskForm &form);
 
 // Copies a checked form into the record: title, volume, start time, duration
-// or stop time (the other one ""), power-off, enabled and fresh regions and
-// songs (ids and run-time fields zero). TaskID stays.
+// or stop time (the other one ""), play days and holidays, power-off, enabled
+// and fresh regions and songs (ids and run-time fields zero). TaskID stays.
 void applyTaskForm(const TaskForm &form, Task &task);
 
 // The form that shows a record: own volume unless the volume is -1, stop-time

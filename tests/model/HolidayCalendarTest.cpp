@@ -58,11 +58,11 @@ TEST(HolidayCalendar, ReadsEntriesRangesAndCommentsAndReportsBadLines) {
 
     // Edits keep every other line (comments and unreadable lines too).
     HolidayCalendar edited = cal;
-    edited.setDay(QDate(2030, 1, 1), DayKind::Workday); // rewritten in place
+    edited.setDay(QDate(2030, 1, 1), DayKind::Workday); // rewritten in place, comment kept
     edited.setDay(QDate(2030, 5, 1), DayKind::Holiday); // appended
     edited.removeEntry(1);                              // the range
     const QString out = edited.text();
-    EXPECT_TRUE(out.startsWith(u"# 示例\n2030-01-01 班\n\n2030-02-09 班\n2030-13-01 休\n"));
+    EXPECT_TRUE(out.startsWith(u"# 示例\n2030-01-01 班 # 元旦\n\n2030-02-09 班\n2030-13-01 休\n"));
     EXPECT_TRUE(out.endsWith(u"2030-02-09 休\n2030-05-01 休\n"));
     EXPECT_EQ(edited.kindOf(QDate(2030, 2, 3)), DayKind::Ordinary);
     EXPECT_EQ(HolidayCalendar::fromText(out).entries().size(), edited.entries().size());

@@ -82,6 +82,14 @@ TEST(TaskValidation, MessagesInOrderJoinedByCrLf) {
              f.stopTime = "9:61:00";
          },
          "\r\n停止时间格式有误。格式参照开始时间;"},
+        {"no play day between start and duration",
+         [](TaskForm &f) {
+             f.startTime = "x";
+             f.days = 0;
+             f.duration = "x";
+         },
+         "\r\n任务开始时间格式有误，请参照示例;\r\n任务至少要选择一个播放日;"
+         "\r\n任务时长格式有误。格式参照开始时间;"},
         {"stop time ignored in duration mode", [](TaskForm &f) { f.stopTime = "x"; }, ""},
         {"regions 1, 3, 4",
          [](TaskForm &f) {
@@ -129,6 +137,8 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     s.SongID = 9;
     f.regions[1].region.Songs = {s};
     f.regions[1].region.RegionID = 7;
+    f.days = kWorkdays;
+    f.holidays = true;
     ASSERT_EQ(validateTask(f), "");
     Task t = newTask();
     t.TaskID = 5;
@@ -137,6 +147,8 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     EXPECT_EQ(t.Volume, 52);
     EXPECT_EQ(t.Duration, "00:05:00");
     EXPECT_EQ(t.StopTime, "");
+    EXPECT_EQ(t.Days, kWorkdays);
+    EXPECT_TRUE(t.Holidays);
     ASSERT_EQ(t.Regions.size(), 3);
     EXPECT_EQ(t.Regions[1].Title, "c");
     EXPECT_EQ(t.Regions[1].RegionID, 0);
@@ -151,6 +163,8 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     EXPECT_TRUE(back.ownVolume);
     EXPECT_EQ(back.volume, "52");
     EXPECT_FALSE(back.stopTimeMode);
+    EXPECT_EQ(back.days, kWorkdays);
+    EXPECT_TRUE(back.holidays);
     EXPECT_EQ(back.regions[2].number, 3);
 
     f.ownVolume = false;

@@ -19,8 +19,10 @@
 #include <QVBoxLayout>
 
 #include "Version.h"
+#include "model/PlayDays.h"
 #include "model/TaskFile.h"
 #include "model/TaskValidation.h"
+#include "ui/editor/HolidayDialog.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/RegionEditor.h"
 #include "ui/widgets/Dialogs.h"
@@ -59,7 +61,9 @@ int idOfKey(const QString &key) {
 
 TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &lengths,
                        QWidget *parent)
-    : QDialog(parent), m_taskFile(taskFile), m_dialogs(dialogs), m_lengths(lengths) {
+    : QDialog(parent), m_taskFile(taskFile),
+      m_holidayFile(QFileInfo(taskFile).dir().filePath(QStringLiteral("holidays.txt"))),
+      m_dialogs(dialogs), m_lengths(lengths) {
     buildWidgets();
     // Opening: nothing counts as an edit while the window fills itself.
     m_loading = true;
@@ -189,6 +193,9 @@ void TaskEditor::displayTask(const Task &task) {
     m_option1[form.stopTimeMode ? 1 : 0]->setChecked(true);
     m_text1[3]->setEnabled(!form.stopTimeMode);
     m_text1[4]->setEnabled(form.stopTimeMode);
+    for (int i = 0; i < 7; ++i)
+        m_dayBoxes[i]->setChecked(form.days & weekdayBit(i + 1));
+    m_holidays->setChecked(form.holidays);
     m_check1->setChecked(form.powerOff);
     m_check2->setChecked(form.enabled);
     // One repaint and one layout pass for all region editors, not one each.
@@ -205,6 +212,28 @@ void TaskEditor::displayTask(const Task &task) {
 void TaskEditor::markChanged() {
     if (!m_loading && !m_shownKey.isEmpty())
         setChanged(true);
+}
+
+uint8_t TaskEditor::shownDays() const {
+    uint8_t days = 0;
+    for (int i = 0; i < 7; ++i) {
+        if (m_dayBoxes[i]->isChecked())
+            days |= weekdayBit(i + 1);
+    }
+    return days;
+}
+
+void TaskEditor::setPlayDays(uint8_t days) {
+    if (days == shownDays())
+        return;
+    for (int i = 0; i < 7; ++i)
+        m_dayBoxes[i]->setChecked(days & weekdayBit(i + 1));
+    markChanged();
+}
+
+void TaskEditor::cmdHolidaysClick() {
+    HolidayDialog dialog(m_holidayFile, m_dialogs, this);
+    dialog.exec();
 }
 
 void TaskEditor::setChanged(bool changed) {
@@ -320,6 +349,8 @@ bool TaskEditor::cmdSaveTaskClick() {
     form.stopTimeMode = m_option1[1]->isChecked();
     form.duration = m_text1[3]->text();
     form.stopTime = m_text1[4]->text();
+    form.days = shownDays();
+    form.holidays = m_holidays->isChecked();
     form.enabled = m_check2->isChecked();
     form.powerOff = m_check1->isChecked();
     for (RegionEditor *editor : m_regions)

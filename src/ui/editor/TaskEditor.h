@@ -27,6 +27,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QSplitter;
@@ -55,6 +56,11 @@ public:
                QWidget *parent = nullptr);
     ~TaskEditor() override;
 
+    // The holiday calendar the "节假日…" button edits (AppPaths::holidayFile);
+    // by default holidays.txt beside the task file, where AppPaths puts it.
+    void setHolidayFile(const QString &path) { m_holidayFile = path; }
+    QString holidayFile() const { return m_holidayFile; }
+
     const TaskList &tasks() const { return m_tasks; }
     // The key of the shown task ("" when none is shown).
     QString shownKey() const { return m_shownKey; }
@@ -73,6 +79,10 @@ public:
     // One page step of the content panel (the wheel hook calls it).
     void vscScroll(bool isUp);
     bool isWheelHooked() const;
+    // Quick choices of the play days: every day, Monday to Friday.
+    void setPlayDays(uint8_t days);
+    // "节假日…": the holiday calendar dialog, modal over this window.
+    void cmdHolidaysClick();
 
     // Controls by their role, for the tests.
     QTreeWidget *lvwTaskList() const { return m_list; }
@@ -83,8 +93,13 @@ public:
     QLineEdit *text1(int index) const { return m_text1[index]; }
     QComboBox *combo1() const { return m_combo1; }
     QRadioButton *option1(int index) const { return m_option1[index]; }
-    QCheckBox *check1() const { return m_check1; } // 自动关机
-    QCheckBox *check2() const { return m_check2; } // 启用
+    QCheckBox *check1() const { return m_check1; }                   // 自动关机
+    QCheckBox *check2() const { return m_check2; }                   // 启用
+    QCheckBox *dayBox(int index) const { return m_dayBoxes[index]; } // 0 Monday .. 6 Sunday
+    QPushButton *everyDayButton() const { return m_everyDay; }       // 每天
+    QPushButton *workdaysButton() const { return m_workdays; }       // 工作日
+    QCheckBox *holidaysBox() const { return m_holidays; }            // 节假日不播放
+    QPushButton *holidaysButton() const { return m_cmdHolidays; }    // 节假日…
     QToolButton *cmdSaveTask() const { return m_cmdSaveTask; }
     QToolButton *picAddNew() const { return m_picAddNew; }
     QToolButton *taskButton(int index) const {
@@ -117,6 +132,7 @@ private:
     bool saveTaskFile();
     bool keepUnreadableFile();
     void markChanged();
+    uint8_t shownDays() const;
     void setChanged(bool changed);
     RegionEditor *addRegionEditor(int number, const Region &region);
     void regionRemoved(RegionEditor *editor);
@@ -127,6 +143,7 @@ private:
     void unhookWheel();
 
     QString m_taskFile;
+    QString m_holidayFile;
     Dialogs &m_dialogs;
     MediaLengths &m_lengths;
     TaskList m_tasks;
@@ -146,6 +163,11 @@ private:
     QRadioButton *m_option1[2] = {};
     QCheckBox *m_check1 = nullptr;
     QCheckBox *m_check2 = nullptr;
+    QCheckBox *m_dayBoxes[7] = {};
+    QPushButton *m_everyDay = nullptr;
+    QPushButton *m_workdays = nullptr;
+    QCheckBox *m_holidays = nullptr;
+    QPushButton *m_cmdHolidays = nullptr;
     QVBoxLayout *m_regionLayout = nullptr;
     QList<RegionEditor *> m_regions;
     QToolButton *m_picAddNew = nullptr;

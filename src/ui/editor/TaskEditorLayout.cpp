@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QShortcut>
@@ -18,6 +19,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "model/PlayDays.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/TaskEditor.h"
 
@@ -210,6 +212,50 @@ QWidget *TaskEditor::buildEditorPane() {
     hint->setObjectName(QStringLiteral("lblTimeHint"));
     startRow->addWidget(hint);
     form->addRow(startLabel, startRow);
+
+    // Play days under the start time: Monday to Sunday, the quick choices,
+    // and whether the holiday calendar counts.
+    static const char16_t dayNames[] = u"一二三四五六日";
+    auto *daysRow = new QHBoxLayout;
+    for (int i = 0; i < 7; ++i) {
+        const QString name(QChar(dayNames[i]));
+        m_dayBoxes[i] = new QCheckBox(name, m_content);
+        m_dayBoxes[i]->setObjectName(QStringLiteral("chkDay%1").arg(i + 1));
+        m_dayBoxes[i]->setAccessibleName(QStringLiteral("周") + name);
+        daysRow->addWidget(m_dayBoxes[i]);
+        connect(m_dayBoxes[i], &QCheckBox::clicked, this, &TaskEditor::markChanged);
+    }
+    m_everyDay = new QPushButton(QStringLiteral("每天"), m_content);
+    m_everyDay->setObjectName(QStringLiteral("cmdEveryDay"));
+    m_everyDay->setAccessibleName(QStringLiteral("每天"));
+    m_workdays = new QPushButton(QStringLiteral("工作日"), m_content);
+    m_workdays->setObjectName(QStringLiteral("cmdWorkdays"));
+    m_workdays->setAccessibleName(QStringLiteral("工作日"));
+    for (QPushButton *b : {m_everyDay, m_workdays}) {
+        b->setAutoDefault(false);
+        daysRow->addWidget(b);
+    }
+    daysRow->addStretch();
+    connect(m_everyDay, &QPushButton::clicked, this, [this] { setPlayDays(kEveryDay); });
+    connect(m_workdays, &QPushButton::clicked, this, [this] { setPlayDays(kWorkdays); });
+    auto *daysLabel = new QLabel(QStringLiteral("播放日"), m_content);
+    daysLabel->setBuddy(m_dayBoxes[0]);
+    form->addRow(daysLabel, daysRow);
+
+    m_holidays = new QCheckBox(QStringLiteral("节假日不播放(按调休安排)"), m_content);
+    m_holidays->setObjectName(QStringLiteral("chkHolidays"));
+    m_holidays->setAccessibleName(QStringLiteral("节假日不播放(按调休安排)"));
+    connect(m_holidays, &QCheckBox::clicked, this, &TaskEditor::markChanged);
+    m_cmdHolidays = new QPushButton(QStringLiteral("节假日…"), m_content);
+    m_cmdHolidays->setObjectName(QStringLiteral("cmdHolidays"));
+    m_cmdHolidays->setAccessibleName(QStringLiteral("节假日…"));
+    m_cmdHolidays->setAutoDefault(false);
+    connect(m_cmdHolidays, &QPushButton::clicked, this, &TaskEditor::cmdHolidaysClick);
+    auto *holidaysRow = new QHBoxLayout;
+    holidaysRow->addWidget(m_holidays);
+    holidaysRow->addWidget(m_cmdHolidays);
+    holidaysRow->addStretch();
+    form->addRow(QString(), holidaysRow);
 
     const char *optionNames[2] = {"Option1_0", "Option1_1"};
     const QString optionTexts[2] = {QStringLiteral("时长"), QStringLiteral("停止时间")};

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -12,6 +13,7 @@
 #include <QWheelEvent>
 #include <gtest/gtest.h>
 
+#include "model/PlayDays.h"
 #include "model/TaskFile.h"
 #include "support/FakeMediaLengths.h"
 #include "ui/UiFakes.h"
@@ -347,4 +349,85 @@ TEST(TaskEditor, UnreadableFileIsNamedAtOpeningAndKeptBeforeTheFirstSave) {
     ASSERT_EQ(rig.dialogs.infos.size(), 2); // said once
     EXPECT_TRUE(rig.dialogs.infos[1].text.startsWith("原任务列表文件无法读取，已另存为 "));
     EXPECT_EQ(rig.onDisk().size(), 2);
+}
+
+TEST(TaskEditor, PlayDaysShownFromTheRecordAndWrittenBack) {
+    struct Case {
+        const char *name;
+        uint8_t days;  // of the task in the file
+        bool holidays; // of the task in the file
+        std::function<void(TaskEditor &)> act;
+        QString boxes; // the seven boxes afterwards, Monday first
+        bool changed;
+        bool ctrlS;         // saved by the keyboard instead of the button
+        QString daysOnDisk; // "" = every day, the attribute not written
+        bool holidaysOnDisk;
+    } cases[] = {
+        {"每天 on a workday task", kWorkdays, false,
+         [](TaskEditor &ed) { ed.everyDayButton()->click(); }, "1111111", true, false, "", false},
+        {"工作日 and holidays, Ctrl+S", kEveryDay, false,
+         [](TaskEditor &ed) {
+             ed.workdaysButton()->click();
+             ed.holidaysBox()->click();
+         },
+         "1111100", true, true, "1111100", true},
+        {"the quick choice already shown", kEveryDay, false,
+         [](TaskEditor &ed) { ed.everyDayButton()->click(); }, "1111111", false, false, "", false},
+        {"Sunday off, holidays off", kEveryDay, true,
+         [](TaskEditor &ed) {
+             ed.dayBox(6)->click();
+             ed.holidaysBox()->click();
+         },
+         "1111110", true, false, "1111110", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        Task t = task("A", "08:00:00");
+        t.Days = c.days;
+        t.Holidays = c.holidays;
+        Rig rig({t});
+        TaskEditor &ed = rig.open();
+        EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+        EXPECT_EQ(ed.holidaysBox()->isChecked(), c.holidays);
+        c.act(ed);
+        QString boxes;
+        for (int i = 0; i < 7; ++i)
+            boxes += ed.dayBox(i)->isChecked() ? '1' : '0';
+        EXPECT_EQ(boxes, c.boxes);
+        EXPECT_EQ(ed.cmdSaveTask()->isEnabled(), c.changed);
+        if (!c.changed)
+            continue;
+        if (c.ctrlS) {
+            ed.activateWindow();
+            QApplication::setActiveWindow(&ed);
+            ed.text1(0)->setFocus();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier, "s");
+            QApplication::sendEvent(ed.text1(0), &press);
+        } else {
+            ed.cmdSaveTask()->click();
+        }
+        EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
+        QFile f(rig.file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll().mid(2); // UTF-16LE after the byte-order mark
+        const QString text = QString::fromUtf16(
+            reinterpret_cast<const char16_t *>(bytes.constData()), bytes.size() / 2);
+        EXPECT_EQ(text.contains("Days="), !c.daysOnDisk.isEmpty());
+        if (!c.daysOnDisk.isEmpty()) {
+            EXPECT_TRUE(text.contains("Days=\"" + c.daysOnDisk + "\""));
+        }
+        EXPECT_EQ(rig.onDisk().value(0).Holidays, c.holidaysOnDisk);
+    }
+
+    // A new task plays every day; a task without a day is refused.
+    Rig rig;
+    TaskEditor &ed = rig.open();
+    ed.cmdAddTaskClick();
+    for (int i = 0; i < 7; ++i)
+        EXPECT_TRUE(ed.dayBox(i)->isChecked()) << i;
+    EXPECT_FALSE(ed.holidaysBox()->isChecked());
+    for (int i = 0; i < 7; ++i)
+        ed.dayBox(i)->click();
+    EXPECT_FALSE(ed.cmdSaveTaskClick());
+    EXPECT_EQ(rig.dialogs.infos.value(0).text, "\r\n任务至少要选择一个播放日;");
 }
