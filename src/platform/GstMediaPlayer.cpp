@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QTemporaryFile>
+#include <QThreadPool>
 #include <QtGlobal>
 #include <gst/audio/streamvolume.h>
 #include <gst/gst.h>
@@ -24,6 +25,8 @@ constexpr int playFlagSoftVolume = 0x00000010;
 // A local file opens in milliseconds; one that has not after this long is
 // treated as broken.
 constexpr int openTimeoutMs = 10000;
+// The warm-up preroll is given up (the pipeline back to READY) after this.
+constexpr int warmUpTimeoutMs = 2000;
 } // namespace
 
 GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
@@ -31,9 +34,11 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
     : MediaPlayer(parent), m_mediaInfo(mediaInfo) {
     gst::ensureInitialised();
     m_debug = qEnvironmentVariableIsSet("KOLVA_PLAYER_DEBUG");
+    m_loads->owner = this;
     m_openWatchdog.setSingleShot(true);
     m_openWatchdog.setInterval(openTimeoutMs);
     connect(&m_openWatchdog, &QTimer::timeout, this, &GstMediaPlayer::onOpenTimeout);
+    connect(&m_mediaInfo, &MediaLengths::lengthKnown, this, &GstMediaPlayer::onLengthKnown);
     // Playlist ids stay unique across both players: the object's address
     // seeds the high bits.
     m_nextPlaylistId = (quint64(reinterpret_cast<quintptr>(this)) & 0xffffffffu) << 24 | 1;
@@ -75,6 +80,10 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
 }
 
 GstMediaPlayer::~GstMediaPlayer() {
+    {
+        QMutexLocker lock(&m_loads->mutex);
+        m_loads->owner = nullptr;
+    }
     if (m_playbin) {
         {
             QMutexLocker lock(&m_planMutex);
@@ -230,29 +239,67 @@ Media GstMediaPlayer::newMedia(const QString &filePath) {
     Media m;
     m.sourceURL = filePath;
     m.name = QFileInfo(filePath).completeBaseName();
-    m.duration = m_mediaInfo.duration(filePath);
+    // Never blocks: a length not known yet is 0 and is being found out.
+    m.duration = m_mediaInfo.lookup(filePath).value_or(0);
     return m;
 }
 
 void GstMediaPlayer::warmUp(const QStringList &extensions) {
-    const QStringList missing = gst::warmUpDecoders(extensions);
-    if (!missing.isEmpty())
-        qInfo("kolva player: not installed: %s", qUtf8Printable(missing.join(QLatin1Char(' '))));
-    if (!m_playbin || m_phase != Phase::Idle)
+    // Loading a plugin can take ~150 ms (libav): on a worker thread, the
+    // registry is thread-safe. A play meanwhile only waits for a plugin it
+    // needs itself, on its streaming thread.
+    m_loads->running.fetch_add(1);
+    QThreadPool::globalInstance()->start([extensions, loads = m_loads] {
+        const QStringList missing = gst::warmUpDecoders(extensions);
+        if (!missing.isEmpty())
+            qInfo("kolva player: not installed: %s",
+                  qUtf8Printable(missing.join(QLatin1Char(' '))));
+        QMutexLocker lock(&loads->mutex);
+        // The count goes down on the UI thread (no owner: no one counts).
+        if (GstMediaPlayer *owner = loads->owner)
+            QMetaObject::invokeMethod(owner, &GstMediaPlayer::prerollForWarmUp,
+                                      Qt::QueuedConnection);
+    });
+}
+
+// UI thread, once a warm-up's plugins are loaded.
+void GstMediaPlayer::prerollForWarmUp() {
+    m_loads->running.fetch_sub(1);
+    if (!m_playbin || m_phase != Phase::Idle || m_warmingUp || m_state != PlayStateStopped)
         return;
     // One preroll of a tiny silent WAV through this player's own playbin
     // builds its decoder lists and opens the sink, which the first real
-    // play would otherwise pay for (~60 ms).
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/kolva-warmup-XXXXXX.wav"));
-    if (!file.open())
-        return;
-    file.write(gst::silentWav(0.05));
-    file.flush();
-    const QString uri = gst::fileUri(file.fileName());
+    // play would otherwise pay for (~60 ms). Asynchronous: its ASYNC_DONE or
+    // error comes back through the bus (handleMessage ends it); any reset of
+    // the pipeline (a play, a new playlist) ends it as well.
+    if (!m_warmUpFile) {
+        auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                     QStringLiteral("/kolva-warmup-XXXXXX.wav"));
+        if (!file->open())
+            return;
+        file->write(gst::silentWav(0.05));
+        file->flush();
+        m_warmUpFile = std::move(file);
+    }
+    const QString uri = gst::fileUri(m_warmUpFile->fileName());
     g_object_set(m_playbin, "uri", uri.toUtf8().constData(), nullptr);
-    gst_element_set_state(m_playbin, GST_STATE_PAUSED);
-    gst_element_get_state(m_playbin, nullptr, nullptr, 2 * GST_SECOND);
-    resetPipeline(); // READY; what it posted is of an old generation now
+    m_warmingUp = true;
+    if (gst_element_set_state(m_playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
+        endWarmUp(true);
+        return;
+    }
+    const quint64 generation = m_generation.load();
+    QTimer::singleShot(warmUpTimeoutMs, this, [this, generation] {
+        if (m_warmingUp && generation == m_generation.load())
+            endWarmUp(true);
+    });
+}
+
+void GstMediaPlayer::endWarmUp(bool failed) {
+    if (!m_warmingUp)
+        return;
+    m_hardReset = m_hardReset || failed;
+    resetPipeline(); // READY; ends the warm-up, what it posted is stale now
 }
 
 GstElement *GstMediaPlayer::sinkElement(const char *name) const {

@@ -38,9 +38,12 @@
 //                          nothing.
 //
 // Moving on: an unclipped next play (next entry or repeat) is handed over
-// gaplessly in about-to-finish; the UI thread works it out (and checks the
-// file with the media-length cache) as soon as the current play starts, and
-// about-to-finish waits for it up to a second. The handed-over play becomes
+// gaplessly in about-to-finish; the UI thread works it out as soon as the
+// current play starts, and about-to-finish waits for it up to a second. The
+// next file's length comes from the media-length cache without blocking:
+// while it is being found out (on a worker) the plan stays pending and is
+// made when the answer arrives; an answer later than that second means that
+// entry goes through EOS instead. The handed-over play becomes
 // currentMedia when its STREAM_START (new group id) arrives. Everything else
 // goes through EOS: a clipped entry is prerolled in PAUSED, then one
 // FLUSH|ACCURATE seek with start and stop, then PLAYING (a repeat of the same
@@ -73,6 +76,7 @@
 
 typedef struct _GstElement GstElement;
 typedef struct _GstMessage GstMessage;
+class QTemporaryFile;
 
 namespace kolva {
 
@@ -106,9 +110,16 @@ public:
     Media newMedia(const QString &filePath) override;
 
     // Loads decoders and plugins ahead of the first play (for the given file
-    // extensions, see gst::warmUpDecoders) and prerolls this player once; the
-    // application calls it after start-up and when the task list changes.
+    // extensions, see gst::warmUpDecoders) on a worker thread, then prerolls
+    // this player once if it is still idle; the application calls it after
+    // start-up and when the task list changes. Returns at once: the
+    // preroll's end comes back as a bus message. A play() meanwhile cuts the
+    // preroll short and starts as it would without one (the preroll comes
+    // only after the loading, so a reset never waits for a plugin load).
     void warmUp(const QStringList &extensions = {QStringLiteral("wav"), QStringLiteral("mp3")});
+    // True until the decoders are loaded and the preroll is done (benches
+    // and tests wait for it).
+    bool warmingUp() const { return m_warmingUp || m_loads->running.load() > 0; }
 
     // The element of the audio sink bin with this name (tests attach to a
     // capturing sink), or null. The caller unrefs it.
@@ -152,6 +163,9 @@ private:
     void setSilent(bool silent, const QString &why);
     void faultLater(int index);
     void onOpenTimeout();
+    void prerollForWarmUp();
+    void endWarmUp(bool failed);
+    void onLengthKnown(const QString &path, double seconds);
 
     // Opening and moving through the playlist (UI thread).
     void resetPipeline();
@@ -163,9 +177,9 @@ private:
     void entryFaulty(int index, const QString &reason);
     void noteSkipped(const QString &path, const QString &reason);
     void endOfPass();
-    std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly);
+    std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly,
+                                      QString *lengthAwaited = nullptr);
     bool isClipped(int index) const;
-    bool looksPlayable(int index);
     void updatePlan();
     Media mediaFor(int index, double duration) const;
     void setPipelineState(int state);
@@ -203,7 +217,18 @@ private:
     bool m_debug = false;       // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
     int m_quickEnds = 0;        // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
-    QTimer m_openWatchdog; // an entry that never opens is skipped
+    QTimer m_openWatchdog;                        // an entry that never opens is skipped
+    bool m_warmingUp = false;                     // the warm-up preroll runs (phase Idle)
+    std::unique_ptr<QTemporaryFile> m_warmUpFile; // a tiny silent WAV
+    // Decoder loads running on worker threads; shared, as a worker may
+    // outlive the player (owner is cleared under the mutex then).
+    struct Loads {
+        QMutex mutex;
+        GstMediaPlayer *owner = nullptr;
+        std::atomic<int> running{0};
+    };
+    std::shared_ptr<Loads> m_loads = std::make_shared<Loads>();
+    QString m_planAwaits; // the plan waits for this file's length (cache)
 
     // Shared with the streaming threads.
     std::atomic<quint64> m_generation{1};

@@ -87,6 +87,15 @@ void GstMediaPlayer::handleMessage(GstMessage *message, quint64 generation) {
     if (generation != m_generation.load() || !m_playbin)
         return; // from a pipeline state that has been torn down since
     const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT_CAST(m_playbin);
+    if (m_warmingUp) {
+        // The warm-up's preroll: done or failed, and nothing else to do (an
+        // output that fails here is found again by the first real play).
+        if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
+            endWarmUp(true);
+        else if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ASYNC_DONE && fromPipeline)
+            endWarmUp(false);
+        return;
+    }
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR:
         onError(message);
@@ -258,14 +267,21 @@ void GstMediaPlayer::onAsyncDone() {
             handedOver = !m_handedOver.empty();
         }
         // Once the next file has been handed over (a short entry), playbin
-        // may answer for that one: then the discoverer's length counts.
+        // may answer for that one: then the media-length cache's answer
+        // counts. Not known there yet: it is asked (onLengthKnown fills it
+        // in) and the entry, which did preroll, plays on with length 0.
         gint64 duration = -1;
+        bool emptyFile = false;
         if (!handedOver && gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) &&
-            duration >= 0)
+            duration >= 0) {
             m_openFileDuration = double(duration) / double(GST_SECOND);
-        else
-            m_openFileDuration = m_mediaInfo.duration(m_playlist->entries[m_openIndex].ref);
-        if (m_openFileDuration <= 0) {
+            emptyFile = m_openFileDuration <= 0;
+        } else {
+            const std::optional<double> known =
+                m_mediaInfo.lookup(m_playlist->entries[m_openIndex].ref);
+            m_openFileDuration = known.value_or(0);
+        }
+        if (emptyFile) {
             // Nothing to hear (an empty file): unplayable, as newMedia says.
             entryFaulty(m_openIndex, QStringLiteral("没有可播放的声音"));
             return;
@@ -384,6 +400,8 @@ void GstMediaPlayer::resetPipeline() {
     }
     m_haveGroup = false;
     m_phase = Phase::Idle;
+    m_warmingUp = false;
+    m_planAwaits.clear();
     m_openWatchdog.stop();
 }
 
@@ -436,8 +454,12 @@ void GstMediaPlayer::openPlay(int index, int playNo) {
     }
     const GstStateChangeReturn r =
         gst_element_set_state(m_playbin, direct ? GST_STATE_PLAYING : GST_STATE_PAUSED);
-    if (direct)
+    if (direct) {
+        // A short file may be handed over before its preroll is seen here;
+        // then its length comes from the cache: asked now, on a worker.
+        m_mediaInfo.lookup(m_playlist->entries[index].ref);
         updatePlan(); // while the pipeline starts; a short file needs it soon
+    }
     if (r == GST_STATE_CHANGE_FAILURE) {
         faultLater(index);
     } else if (r != GST_STATE_CHANGE_ASYNC) {
@@ -548,16 +570,22 @@ bool GstMediaPlayer::isClipped(int index) const {
     return e.startSeconds > 0 || e.durationSeconds > 0;
 }
 
-bool GstMediaPlayer::looksPlayable(int index) {
-    return m_mediaInfo.duration(m_playlist->entries[index].ref) > 0;
-}
-
-std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int playNo,
-                                                                  bool gaplessOnly) {
+// gaplessOnly: the next play as a hand-over, which needs the file's length
+// from the cache (never a blocking discovery). When the length is not known
+// yet, nothing is planned and *lengthAwaited names the file being asked.
+std::optional<GstMediaPlayer::Play>
+GstMediaPlayer::nextPlayAfter(int index, int playNo, bool gaplessOnly, QString *lengthAwaited) {
     if (!m_playlist || index < 0 || index >= m_playlist->count())
         return std::nullopt;
     const PlaylistEntry &entry = m_playlist->entries[index];
     Play next;
+    std::optional<double> length;
+    const auto lengthOf = [&](int i) {
+        length = m_mediaInfo.lookup(m_playlist->entries[i].ref);
+        if (!length && lengthAwaited)
+            *lengthAwaited = m_playlist->entries[i].ref;
+        return length;
+    };
     if (entry.plays < 0 || playNo < entry.plays) {
         next.index = index;
         next.playNo = playNo + 1;
@@ -566,7 +594,13 @@ std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int
         for (int i = index + 1; i < m_playlist->count(); ++i) {
             // For a hand-over the file must be known good: an error in a
             // handed-over stream would cut the sounding one short.
-            if (!gaplessOnly || looksPlayable(i)) {
+            if (!gaplessOnly) {
+                next.index = i;
+                break;
+            }
+            if (!lengthOf(i))
+                return std::nullopt; // asked; planned again once it is known
+            if (*length > 0) {
                 next.index = i;
                 break;
             }
@@ -582,7 +616,9 @@ std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int
     next.uri = gst::fileUri(ref);
     if (next.uri.isEmpty() && gaplessOnly)
         return std::nullopt;
-    next.duration = gaplessOnly ? m_mediaInfo.duration(ref) : 0;
+    if (gaplessOnly && !length && !lengthOf(next.index))
+        return std::nullopt; // a repeat whose length is not known yet
+    next.duration = gaplessOnly ? *length : 0;
     if (gaplessOnly && next.duration < 0.05)
         return std::nullopt; // tiny files go through the EOS path (spin guard)
     return next;
@@ -611,11 +647,19 @@ void GstMediaPlayer::updatePlan() {
             return; // a clip: planned once its seek is done
         }
     }
-    // Outside the lock: finding the next file may run the discoverer.
-    const std::optional<Play> next = nextPlayAfter(base.index, base.playNo, true);
+    // Outside the lock: about-to-finish may be waiting on it.
+    QString awaited;
+    const std::optional<Play> next = nextPlayAfter(base.index, base.playNo, true, &awaited);
     QMutexLocker lock(&m_planMutex);
     if (m_handOvers != seen)
         return; // handed over meanwhile: that hand-over asked for a new plan
+    m_planAwaits = awaited;
+    if (!awaited.isEmpty()) {
+        // The length comes by onLengthKnown; about-to-finish waits for the
+        // plan meanwhile (up to its limit), as it does for this call.
+        m_planPending = true;
+        return;
+    }
     if (next && !m_plan) {
         m_plan = next;
         if (m_debug)
@@ -624,6 +668,17 @@ void GstMediaPlayer::updatePlan() {
     }
     m_planPending = false;
     m_planReady.wakeAll();
+}
+
+// UI thread: an answer of the media-length cache (for anyone's question).
+void GstMediaPlayer::onLengthKnown(const QString &path, double seconds) {
+    if (m_phase == Phase::Running && m_current.duration <= 0 && seconds > 0 &&
+        m_current.sourceURL == path)
+        m_current.duration = seconds;
+    if (!m_planAwaits.isEmpty() && m_planAwaits == path) {
+        m_planAwaits.clear();
+        updatePlan();
+    }
 }
 
 } // namespace kolva

@@ -106,8 +106,6 @@ MediaInfoCache::~MediaInfoCache() {
     // little, then leave the pool (and its threads) behind.
     if (m_pool->waitForDone(m_timeoutMs + 1000))
         delete m_pool;
-    if (m_discoverer)
-        g_object_unref(m_discoverer);
 }
 
 std::optional<double> MediaInfoCache::lookup(const QString &path) {
@@ -179,28 +177,6 @@ bool MediaInfoCache::isCached(const QString &path) const {
     const QFileInfo info(path);
     return info.exists() && info.size() == it->size &&
            info.lastModified().toMSecsSinceEpoch() == it->mtimeMs;
-}
-
-double MediaInfoCache::duration(const QString &path) {
-    if (path.isEmpty())
-        return 0;
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable())
-        return 0; // not remembered: the file may appear later
-    const qint64 size = info.size();
-    const qint64 mtime = info.lastModified().toMSecsSinceEpoch();
-    const auto it = m_entries.constFind(path);
-    if (it != m_entries.constEnd() && it->size == size && it->mtimeMs == mtime)
-        return it->duration;
-    double seconds = 0;
-    if (size > 0) {
-        ++m_discoveries;
-        if (!m_discoverer)
-            m_discoverer = newDiscoverer(m_timeoutMs);
-        seconds = discoverWith(m_discoverer, path);
-    }
-    m_entries.insert(path, Entry{size, mtime, seconds, monotonicMs()});
-    return seconds;
 }
 
 } // namespace kolva

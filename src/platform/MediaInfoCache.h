@@ -3,14 +3,13 @@
 // by path, size and modification time. One object serves the whole program
 // (the application builds it once and passes it down).
 //
-// Two ways in, one cache:
-// - `lookup` (MediaLengths) never touches the disk on the calling thread:
-//   stat and discovery run on a small pool of worker threads, their answers
-//   come back to the UI thread as queued calls and are emitted there as
-//   `lengthKnown`. A path on a slow or hung disk stalls one worker, never the
-//   window; a FIFO or device is answered 0 without being opened.
-// - `duration` answers synchronously (the player still plans with it).
-// The cache itself is only touched on the UI thread.
+// `lookup` (MediaLengths) never touches the disk on the calling thread:
+// stat and discovery run on a small pool of worker threads, their answers
+// come back to the UI thread as queued calls and are emitted there as
+// `lengthKnown`. A path on a slow or hung disk stalls one worker, never the
+// window; a FIFO or device is answered 0 without being opened. The views
+// and the players (planning the next entry) ask it alike; nothing asks
+// synchronously. The cache itself is only touched on the UI thread.
 
 #include <QDateTime>
 #include <QHash>
@@ -21,7 +20,6 @@
 
 #include "playback/MediaLengths.h"
 
-typedef struct _GstDiscoverer GstDiscoverer;
 class QThreadPool;
 
 namespace kolva {
@@ -40,15 +38,10 @@ public:
 
     std::optional<double> lookup(const QString &path) override;
 
-    // Seconds; 0 when the file is missing, unreadable or has no playable
-    // audio. A known file whose size and time have not changed is answered
-    // from memory. Blocks while discovering: for the player only.
-    double duration(const QString &path);
-
     // True when the answer for this path is already known (for the bench).
     bool isCached(const QString &path) const;
 
-    // Discoveries started, by either way in (UI thread).
+    // Discoveries done (UI thread).
     int discoveries() const { return m_discoveries; }
     // Lookups waiting for their answer.
     int pending() const { return int(m_pending.size()); }
@@ -73,7 +66,6 @@ private:
 
     int m_timeoutMs;
     int m_recheckMs;
-    GstDiscoverer *m_discoverer = nullptr; // UI thread, for `duration`
     QHash<QString, Entry> m_entries;
     QSet<QString> m_pending;
     QList<Queued> m_queue; // asked, not yet handed to a worker

@@ -147,7 +147,9 @@ public:
     virtual int playState() const = 0; // PlayState
     virtual Media currentMedia() const = 0;
 
-    // A media file's length without playing it (0: missing or unplayable).
+    // A media file's length without playing it, never blocking (0: missing,
+    // unplayable, or not known yet: then it is being found out and a later
+    // call answers).
     virtual Media newMedia(const QString &filePath) = 0;
 
     // False while the player has no real sound output and plays silently

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "platform/GstMediaPlayer.h"
 #include "platform/GstSupport.h"
@@ -63,7 +64,7 @@ protected:
 
     QTemporaryDir dir;
     int asxCount = 0;
-    MediaInfoCache cache;
+    MediaInfoCache cache{5000, /*recheckMs=*/500};
 };
 
 TEST_F(GstPlayerTest, PlaysEntriesInOrderWithRepeatsGaplessAndReportsOneEnd) {
@@ -371,7 +372,10 @@ TEST_F(GstPlayerTest, EveryFormatPlaysAndHasALength) {
     // Every format hands over gaplessly, WMV (with its video track) included.
     EXPECT_LT(capture.longestRunningTimeGapMs(), 2);
 
-    // Lengths without playing, cached by path, size and time.
+    // Lengths without playing (never blocking: asked, then known), cached
+    // by path, size and time.
+    for (const AsxEntry &e : entries)
+        ASSERT_TRUE(waitUntil([&] { return player.newMedia(e.file).duration > 0; }, 5000));
     for (const AsxEntry &e : entries) {
         const Media m = player.newMedia(e.file);
         EXPECT_GT(m.duration, 0.25) << e.file.toStdString();
@@ -385,13 +389,19 @@ TEST_F(GstPlayerTest, EveryFormatPlaysAndHasALength) {
     for (const AsxEntry &e : entries)
         player.newMedia(e.file);
     EXPECT_EQ(cache.discoveries(), discovered);
-    EXPECT_EQ(player.newMedia(dir.filePath("missing.mp3")).duration, 0);
-    EXPECT_EQ(player.newMedia(gen().makeCorrupt("corrupt", "mp3")).duration, 0);
+    const QString missing = dir.filePath("missing.mp3");
+    const QString corrupt = gen().makeCorrupt("corrupt", "mp3");
+    EXPECT_EQ(player.newMedia(missing).duration, 0);
+    EXPECT_EQ(player.newMedia(corrupt).duration, 0);
+    ASSERT_TRUE(waitUntil([&] { return cache.pending() == 0; }, 5000));
+    EXPECT_EQ(player.newMedia(missing).duration, 0);
+    EXPECT_EQ(player.newMedia(corrupt).duration, 0);
     // A file that changes is looked at again.
     ASSERT_TRUE(MediaGen::writeWav(odd, {{3200, 0.9}}));
     QFile(odd).setFileTime(QDateTime::currentDateTime().addSecs(5),
                            QFileDevice::FileModificationTime);
-    EXPECT_NEAR(player.newMedia(odd).duration, 0.9, 0.01);
+    EXPECT_TRUE(
+        waitUntil([&] { return std::abs(player.newMedia(odd).duration - 0.9) < 0.01; }, 12000));
 }
 
 TEST_F(GstPlayerTest, UnusableOutputFallsBackToSilenceInRealTime) {

@@ -10,6 +10,7 @@
 
 #include "app/MainController.h"
 #include "base/Clock.h"
+#include "base/PlayHistory.h"
 #include "model/TaskFile.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
@@ -148,6 +149,36 @@ TEST_F(SchedulingOnRealPlayer, DueRegionPlaysItsPassesAndTheTaskEnds) {
         total += s.seconds;
     }
     EXPECT_NEAR(total, 0.75, 0.1) << describe(h).toStdString();
+}
+
+TEST_F(SchedulingOnRealPlayer, ShortTaskDueWhileTheWarmUpRunsPlaysOnceAndIsLoggedOnce) {
+    const QString tone = media("sched-once1200", {{1200, 0.3}});
+    Capture capture(mainPlayer);
+    Task t = oneRegionTask("once", tone);
+    t.StartTime = QStringLiteral("10:00:01");
+    startUp({t});
+    // As after a list reload: the warm-up returns at once and goes on in
+    // the background, a due task cuts it short.
+    mainPlayer.warmUp();
+    insertPlayer.warmUp();
+    EXPECT_TRUE(mainPlayer.warmingUp());
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 1; }, 4000));
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 4000));
+    runFor(1500); // the later ticks of its second and the next ones
+    EXPECT_FALSE(mainPlayer.warmingUp() || insertPlayer.warmingUp());
+
+    const QList<Segment> h = heard(capture);
+    ASSERT_EQ(h.size(), 1) << describe(h).toStdString();
+    EXPECT_EQ(h[0].frequency, 1200);
+    EXPECT_NEAR(h[0].seconds, 0.3, 0.05);
+    controller.history().flush();
+    QFile log(paths.historyFile());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(log.readAll()).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.filter(QStringLiteral("\t开始\tonce\t")).size(), 1)
+        << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter(QStringLiteral("\t播完\tonce")).size(), 1)
+        << lines.join('\n').toStdString();
 }
 
 TEST_F(SchedulingOnRealPlayer, PowerOffCommandRunsOnceAtTheNaturalEndOnly) {

@@ -42,9 +42,10 @@ TEST(ScheduleClock, EachOccurrenceStartsOnceWhateverTheTicksDo) {
         const char *name;
         double songSeconds;
         std::function<void(ControllerRig &)> act;
-        int starts;         // playlists of the task (by the clock and by hand)
-        QStringList missed; // details of the 错过 lines
-        QString lateDetail; // detail of the scheduled 开始 line ("" none)
+        int starts;          // playlists of the task (by the clock and by hand)
+        QStringList missed;  // details of the 错过 lines
+        QString lateDetail;  // detail of the scheduled 开始 line ("" none)
+        uint8_t days = 0x7F; // the task's play days (the fake clock's day is a Monday)
     };
     const QString tooLate =
         QStringLiteral("08:00:05 检测晚了61秒，超过60秒不再补播（休眠、暂停或时钟调快）");
@@ -107,6 +108,18 @@ TEST(ScheduleClock, EachOccurrenceStartsOnceWhateverTheTicksDo) {
          0,
          {},
          ""},
+        {"not a play day: a tick 61 s late leaves no line",
+         0.2,
+         [](ControllerRig &r) {
+             r.controller.setDateSource([&r] { return r.clock.date(); });
+             r.runUntil(QTime(8, 0, 4, 900));
+             r.stall(61100);
+             r.run(3000);
+         },
+         0,
+         {},
+         "",
+         0x7E},
         {"a start by hand is not the daily start",
          0.5,
          [](ControllerRig &r) {
@@ -124,6 +137,7 @@ TEST(ScheduleClock, EachOccurrenceStartsOnceWhateverTheTicksDo) {
         rig.mainPlayer.setMediaDuration("/m/chime.mp3", c.songSeconds);
         Task t = makeTask("T", "08:00:05", {makeRegion("r", {{"/m/chime.mp3"}})});
         t.PowerOff = true;
+        t.Days = c.days;
         rig.startUp({t});
         c.act(rig);
         EXPECT_EQ(rig.calls(rig.mainPlayer, "newPlaylist KOLVA0-0"), c.starts);
