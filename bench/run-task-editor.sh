@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Task editor window figures (medians of 5 runs, offscreen): bench/run-editor.sh [build-dir]
+# Task editor window figures (medians of 5 runs, offscreen): bench/run-task-editor.sh [build-dir]
 set -euo pipefail
 build=${1:-build}
 cmake --build "$build" --target task_editor_bench >/dev/null

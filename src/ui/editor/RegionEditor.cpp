@@ -310,6 +310,21 @@ void RegionEditor::buildWidgets() {
     setTabOrder(m_modifySong, m_list);
 }
 
+QList<QWidget *> RegionEditor::focusOrder() const {
+    return {m_title,
+            m_volumeMode,
+            m_volume,
+            m_removeRegion,
+            m_duration,
+            m_sort,
+            m_repeat->loopBox(),
+            m_repeat->countBox(),
+            m_addSong,
+            m_removeSong,
+            m_modifySong,
+            m_list};
+}
+
 void RegionEditor::initSongList() {
     m_list->setHeaderHidden(true);
     m_list->setFrameShape(QFrame::NoFrame);

@@ -62,6 +62,8 @@ public:
     QToolButton *removeSongButton() const { return m_removeSong; }
     QToolButton *modifySongButton() const { return m_modifySong; }
     QToolButton *removeRegionButton() const { return m_removeRegion; }
+    // The controls that take the keyboard focus, in their tab order.
+    QList<QWidget *> focusOrder() const;
 
     // The file dialog's filters: the player's formats first (selected), then
     // every file.

@@ -198,13 +198,7 @@ void TaskEditor::displayTask(const Task &task) {
     m_holidays->setChecked(form.holidays);
     m_check1->setChecked(form.powerOff);
     m_check2->setChecked(form.enabled);
-    // One repaint and one layout pass for all region editors, not one each.
-    m_content->setUpdatesEnabled(false);
-    clearRegionEditors();
-    for (const TaskForm::RegionEntry &entry : form.regions)
-        addRegionEditor(entry.number, entry.region);
-    m_content->setUpdatesEnabled(true);
-    m_bg->verticalScrollBar()->setValue(0);
+    showRegions(task.Regions);
 }
 
 // --- Changed state ---------------------------------------------------------------
@@ -353,8 +347,9 @@ bool TaskEditor::cmdSaveTaskClick() {
     form.holidays = m_holidays->isChecked();
     form.enabled = m_check2->isChecked();
     form.powerOff = m_check1->isChecked();
-    for (RegionEditor *editor : m_regions)
-        form.regions.append({editor->number(), editor->getRegion()});
+    // Regions never scrolled into view are written from their records.
+    for (const RegionSlot &slot : std::as_const(m_slots))
+        form.regions.append({slot.number, slot.editor ? slot.editor->getRegion() : slot.region});
 
     const QString errors = validateTask(form);
     // Valid times show in their normalised form, also when the save is refused.
@@ -413,51 +408,7 @@ bool TaskEditor::keepUnreadableFile() {
     return true;
 }
 
-// --- Region editors ------------------------------------------------------------------
-
-RegionEditor *TaskEditor::addRegionEditor(int number, const Region &region) {
-    auto *editor = new RegionEditor(m_dialogs, m_lengths, m_content);
-    editor->setObjectName(QStringLiteral("ctlR_%1").arg(number));
-    editor->createRegion(number, region);
-    m_regionLayout->addWidget(editor);
-    m_regions.append(editor);
-    connect(editor, &RegionEditor::RegionChanged, this, &TaskEditor::markChanged);
-    connect(editor, &RegionEditor::RegionRemoved, this, [this, editor] { regionRemoved(editor); });
-    editor->show();
-    return editor;
-}
-
-void TaskEditor::clearRegionEditors() {
-    for (RegionEditor *editor : std::as_const(m_regions)) {
-        m_regionLayout->removeWidget(editor);
-        editor->hide();
-        editor->deleteLater();
-    }
-    m_regions.clear();
-}
-
-void TaskEditor::picAddNewClick() {
-    if (m_shownKey.isEmpty())
-        return;
-    int number = 1;
-    for (RegionEditor *editor : std::as_const(m_regions))
-        number = qMax(number, editor->number() + 1);
-    Region region = newRegion();
-    region.Title = QStringLiteral("区间") + QString::number(number);
-    RegionEditor *editor = addRegionEditor(number, region);
-    markChanged();
-    scrollToEnd();
-    editor->titleBox()->setFocus();
-}
-
-void TaskEditor::regionRemoved(RegionEditor *editor) {
-    if (!m_regions.removeOne(editor))
-        return;
-    m_regionLayout->removeWidget(editor);
-    editor->hide();
-    editor->deleteLater(); // it is still inside its own signal
-    markChanged();
-}
+// --- Region editors (the rest in TaskEditorRegions.cpp) ---------------------------
 
 void TaskEditor::scrollToEnd() {
     // The content panel takes its new height once the layout has run.

@@ -31,6 +31,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QSplitter;
+class QTimer;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -105,8 +106,12 @@ public:
     QToolButton *taskButton(int index) const {
         return m_taskButtons[index];
     } // add, remove, up, down
-    // The region editors present, top to bottom.
-    QList<RegionEditor *> regionEditors() const { return m_regions; }
+    // The region editors of the shown task, top to bottom; builds those not
+    // built yet first (for the tests and anyone who needs every control).
+    QList<RegionEditor *> regionEditors();
+    // Regions of the shown task, and how many of them have their editor yet.
+    int regionCount() const { return int(m_slots.size()); }
+    int builtRegionCount() const;
 
     // Twips to pixels of this screen (1440 twips an inch).
     int twips(int value) const;
@@ -134,7 +139,12 @@ private:
     void markChanged();
     uint8_t shownDays() const;
     void setChanged(bool changed);
-    RegionEditor *addRegionEditor(int number, const Region &region);
+    // TaskEditorRegions.cpp
+    void showRegions(const QVector<Region> &regions);
+    RegionEditor *buildRegionEditor(int index);
+    void buildVisibleRegions();
+    void buildRegionsSlice();
+    void linkTabOrder(int index);
     void regionRemoved(RegionEditor *editor);
     void clearRegionEditors();
     void scrollToEnd();
@@ -169,7 +179,20 @@ private:
     QCheckBox *m_holidays = nullptr;
     QPushButton *m_cmdHolidays = nullptr;
     QVBoxLayout *m_regionLayout = nullptr;
-    QList<RegionEditor *> m_regions;
+    // One slot a region of the shown task, in display order. A region shows
+    // as a placeholder of an editor's height until it scrolls into view or
+    // the event loop has a moment; until then its record is the slot's.
+    struct RegionSlot {
+        int number = 0;
+        Region region;
+        RegionEditor *editor = nullptr;
+        QWidget *placeholder = nullptr;
+    };
+    QVector<RegionSlot> m_slots;
+    int m_regionHeight = 0;               // of a built editor, for the placeholders
+    QTimer *m_regionFill = nullptr;       // builds the rest in slices
+    QList<RegionEditor *> m_spareRegions; // hidden, from a task shown before
+    bool m_buildingVisible = false;
     QToolButton *m_picAddNew = nullptr;
     QToolButton *m_cmdSaveTask = nullptr;
 };

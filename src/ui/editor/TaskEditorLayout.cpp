@@ -15,6 +15,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -168,6 +169,15 @@ QWidget *TaskEditor::buildEditorPane() {
     m_bg->setFrameShape(QFrame::NoFrame);
     m_bg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_bg->verticalScrollBar()->setObjectName(QStringLiteral("vsc"));
+    // Region editors are built as they come into view, and the rest while
+    // the event loop is idle (TaskEditorRegions.cpp).
+    connect(m_bg->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TaskEditor::buildVisibleRegions);
+    connect(m_bg->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            &TaskEditor::buildVisibleRegions);
+    m_regionFill = new QTimer(this);
+    m_regionFill->setInterval(0);
+    connect(m_regionFill, &QTimer::timeout, this, &TaskEditor::buildRegionsSlice);
 
     m_content = new QWidget;
     m_content->setObjectName(QStringLiteral("Picture4"));

@@ -431,3 +431,67 @@ TEST(TaskEditor, PlayDaysShownFromTheRecordAndWrittenBack) {
     EXPECT_FALSE(ed.cmdSaveTaskClick());
     EXPECT_EQ(rig.dialogs.infos.value(0).text, "\r\n任务至少要选择一个播放日;");
 }
+
+// A hundred regions: editors for the regions in view at once, the rest as
+// they scroll into view or while the event loop is idle; every region is
+// saved, built or not, and Tab follows the display order.
+TEST(TaskEditor, LargeTaskBuildsRegionEditorsLazilyAndSavesEveryRegion) {
+    Task big = task("A", "08:00:00", 100);
+    for (int i = 0; i < big.Regions.size(); ++i) {
+        Song s;
+        s.SongFile = QStringLiteral("/m/%1.mp3").arg(i + 1);
+        s.Repeat = i;
+        big.Regions[i].Songs = {s};
+        big.Regions[i].Volume = i % 2 ? 40 : -1;
+    }
+    Rig rig({big});
+    TaskEditor &ed = rig.open();
+    EXPECT_EQ(ed.regionCount(), 100);
+    const int first = ed.builtRegionCount();
+    EXPECT_GE(first, 1);
+    EXPECT_LT(first, 50);
+
+    // The end is reached at once; the last region gets its editor in view.
+    ed.vsc()->setValue(ed.vsc()->maximum());
+    EXPECT_GT(ed.builtRegionCount(), first);
+    ed.picAddNewClick();
+    EXPECT_EQ(ed.regionCount(), 101);
+    EXPECT_LT(ed.builtRegionCount(), 101);
+    ASSERT_TRUE(ed.cmdSaveTaskClick());
+    TaskList saved = rig.onDisk();
+    ASSERT_EQ(saved.value(0).Regions.size(), 101);
+    for (int i = 0; i < 100; ++i) {
+        const Region &r = saved[0].Regions[i];
+        EXPECT_EQ(r.Title, big.Regions[i].Title);
+        EXPECT_EQ(r.Volume, big.Regions[i].Volume);
+        ASSERT_EQ(r.Songs.size(), 1);
+        EXPECT_EQ(r.Songs[0].SongFile, big.Regions[i].Songs[0].SongFile);
+        EXPECT_EQ(r.Songs[0].Repeat, i);
+    }
+    EXPECT_EQ(saved[0].Regions[100].Title, "区间101");
+
+    // The idle event loop builds the rest, a slice at a time.
+    for (int turn = 0; turn < 2000 && ed.builtRegionCount() < ed.regionCount(); ++turn)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(ed.builtRegionCount(), 101);
+    QList<QWidget *> chain;
+    for (QWidget *w = ed.check1()->nextInFocusChain(); w != ed.check1(); w = w->nextInFocusChain())
+        chain << w;
+    qsizetype last = -1;
+    for (RegionEditor *r : ed.regionEditors()) {
+        const qsizetype at = chain.indexOf(r->titleBox());
+        EXPECT_GT(at, last) << r->number();
+        last = at;
+    }
+    EXPECT_GT(chain.indexOf(ed.picAddNew()), last);
+
+    // Another task and back: the editors are filled again, nothing is lost.
+    rig.dialogs.answers = {Answer::No};
+    ed.cmdAddTaskClick();
+    ed.rowClicked(rig.row(1));
+    EXPECT_EQ(ed.regionCount(), 0);
+    ed.rowClicked(rig.row(0));
+    ASSERT_EQ(ed.regionCount(), 101);
+    EXPECT_EQ(ed.regionEditors()[100]->getRegion().Title, "区间101");
+    EXPECT_EQ(ed.regionEditors()[7]->getRegion().Songs.value(0).Repeat, 7);
+}
