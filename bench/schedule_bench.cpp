@@ -28,6 +28,9 @@ public:
     PlaylistPtr newPlaylist(const QString &name, const QString &filePath) override {
         return AsxReader::readPlaylist(name, filePath, ++m_id);
     }
+    PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) override {
+        return AsxReader::parsePlaylist(name, asxText, ++m_id);
+    }
     void setCurrentPlaylist(PlaylistPtr playlist) override { m_playlist = std::move(playlist); }
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
     void play() override { m_state = PlayStatePlaying; }

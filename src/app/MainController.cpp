@@ -4,9 +4,9 @@
 
 #include "base/Clock.h"
 #include "base/Helpers.h"
-#include "model/HolidayCalendar.h"
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
+#include "model/HolidayCalendar.h"
 #include "model/NumberText.h"
 #include "model/PlayDays.h"
 #include "model/TaskFile.h"
@@ -94,6 +94,8 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
         },
         [this](int index, int newState) { d->monitor.wmp_OpenStateChange(index, newState); },
     });
+
+    d->players.setErrorReporter([this](const QString &message) { report(message); });
 
     // Player events arrive queued on this thread; each is handled on its own
     // so a failure reports and the next event runs normally.

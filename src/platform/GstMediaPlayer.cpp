@@ -108,6 +108,10 @@ PlaylistPtr GstMediaPlayer::newPlaylist(const QString &name, const QString &file
     return AsxReader::readPlaylist(name, filePath, m_nextPlaylistId++);
 }
 
+PlaylistPtr GstMediaPlayer::newPlaylistFromText(const QString &name, const QByteArray &asxText) {
+    return AsxReader::parsePlaylist(name, asxText, m_nextPlaylistId++);
+}
+
 void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     resetPipeline();
     m_events.clear(); // events of the old playlist are stale now

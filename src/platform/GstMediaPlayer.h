@@ -91,6 +91,7 @@ public:
     ~GstMediaPlayer() override;
 
     PlaylistPtr newPlaylist(const QString &name, const QString &filePath) override;
+    PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) override;
     void setCurrentPlaylist(PlaylistPtr playlist) override;
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
 

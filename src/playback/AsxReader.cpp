@@ -160,11 +160,21 @@ Playlist AsxReader::readFile(const QString &filePath, bool *ok) {
     return parse(file.read(maxFileBytes + 1), ok);
 }
 
-PlaylistPtr AsxReader::readPlaylist(const QString &name, const QString &filePath, quint64 id) {
-    auto playlist = std::make_shared<Playlist>(readFile(filePath));
+namespace {
+PlaylistPtr named(Playlist &&read, const QString &name, quint64 id) {
+    auto playlist = std::make_shared<Playlist>(std::move(read));
     playlist->name = name;
     playlist->id = id;
     return playlist;
+}
+} // namespace
+
+PlaylistPtr AsxReader::readPlaylist(const QString &name, const QString &filePath, quint64 id) {
+    return named(readFile(filePath), name, id);
+}
+
+PlaylistPtr AsxReader::parsePlaylist(const QString &name, const QByteArray &data, quint64 id) {
+    return named(parse(data), name, id);
 }
 
 } // namespace kolva

@@ -36,6 +36,8 @@ public:
 
     // readFile wrapped for a player: carries the name and the id given.
     static PlaylistPtr readPlaylist(const QString &name, const QString &filePath, quint64 id);
+    // parse wrapped for a player: carries the name and the id given.
+    static PlaylistPtr parsePlaylist(const QString &name, const QByteArray &data, quint64 id);
 
     // Seconds of an ASX clock text ("HH:MM:SS[.fff]", "MM:SS", "SS"); -1 when
     // the text is not a clock text.

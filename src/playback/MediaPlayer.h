@@ -40,6 +40,7 @@
 // Handlers read playState() and currentMedia() when the event is delivered, as
 // the original control did; they are never passed in the event.
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -130,6 +131,9 @@ public:
     // Reads an ASX playlist file; the result carries the given name. A file
     // that cannot be read gives a playlist with no entries (never null).
     virtual PlaylistPtr newPlaylist(const QString &name, const QString &filePath) = 0;
+    // The same from the ASX text itself: the pass whose playlist file could
+    // not be written (full disk, a folder turned read-only) still plays.
+    virtual PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) = 0;
     virtual void setCurrentPlaylist(PlaylistPtr playlist) = 0;
     virtual PlaylistPtr currentPlaylist() const = 0;
 

@@ -2,6 +2,7 @@
 
 #include <QTime>
 
+#include "base/AtomicFile.h"
 #include "base/Clock.h"
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
@@ -13,6 +14,9 @@ namespace kolva {
 PlayerControl::PlayerControl(Clock &clock, PowerOff &powerOff, const AppPaths &paths,
                              MediaPlayer *mainPlayer, MediaPlayer *insertPlayer)
     : Players{mainPlayer, insertPlayer}, m_clock(clock), m_powerOff(powerOff), m_paths(paths),
+      m_writePlaylist([](const QString &path, const QByteArray &bytes, QString *reason) {
+          return writeFileAtomically(path, bytes, reason);
+      }),
       m_random(std::random_device{}()) {}
 
 // --- Transport -------------------------------------------------------------
@@ -178,6 +182,7 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
         finishTask(task);
         return;
     }
+    m_playlistWriteReported[asInsert ? InsertPlayer : MainPlayer] = false;
     const int64_t now = m_clock.tickMs();
     // Something holds a player: the new task is an insert. The insert player
     // can hold a task while the main one is idle when the main task reached

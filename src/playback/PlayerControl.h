@@ -45,6 +45,14 @@ public:
                   MediaPlayer *insertPlayer);
 
     void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // Where a failure that does not stop playback is told (the error line).
+    void setErrorReporter(std::function<void(const QString &message)> report) {
+        m_reportError = std::move(report);
+    }
+    // Writes the playlist file (writeFileAtomically; tests inject failures).
+    using PlaylistWriter =
+        std::function<bool(const QString &path, const QByteArray &bytes, QString *reason)>;
+    void setPlaylistWriter(PlaylistWriter writer) { m_writePlaylist = std::move(writer); }
     // Where starts, ends and power-off requests are written (may be null).
     void setHistory(PlayHistory *history) { m_history = history; }
     // The random order of Sort 1 regions comes from one generator seeded once;
@@ -135,10 +143,11 @@ private:
     // The region at pos gets no further pass: the next one plays, or the task
     // is over (natural end).
     void regionFinished(int index, int pos);
-    // The task on the player ends without its natural end (limit, or its
-    // playlist could not be written): stop it and hand back to the main task.
+    // The task on the player ends without its natural end (a limit): stop it
+    // and hand back to the main task.
     void endTaskEarly(int index);
-    void writePlaylistFile(const QByteArray &text) const;
+    // False when the file could not be written (told once per task).
+    bool writePlaylistFile(int index, const QByteArray &text);
     void note(const QString &event, const QString &title, const QString &detail = QString());
 
     Clock &m_clock;
@@ -147,6 +156,9 @@ private:
     Hooks m_hooks;
     PlayHistory *m_history = nullptr;
     std::array<Pass, 2> m_pass{};
+    std::function<void(const QString &)> m_reportError;
+    PlaylistWriter m_writePlaylist;
+    std::array<bool, 2> m_playlistWriteReported{false, false}; // for the task on the player
     std::mt19937_64 m_random;
 };
 

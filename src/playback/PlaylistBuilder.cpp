@@ -1,9 +1,10 @@
-// The playlist of one region pass: the ASX file the player reads, the pass
-// counters and the hand-over to the player.
+// The playlist of one region pass: the ASX file the player reads (or its text,
+// when the file cannot be written), the pass counters and the hand-over to
+// the player.
 
+#include <QDir>
 #include <algorithm>
 
-#include "base/AtomicFile.h"
 #include "base/Clock.h"
 #include "model/XmlText.h"
 #include "playback/PlayerControl.h"
@@ -76,13 +77,19 @@ QVector<int> PlayerControl::randomOrder(int first, int last) {
     return order;
 }
 
-void PlayerControl::writePlaylistFile(const QByteArray &text) const {
-    // Written beside and renamed over the previous playlist, so a failed write
-    // never leaves a half file for the player to read.
+bool PlayerControl::writePlaylistFile(int index, const QByteArray &text) {
     QString reason;
-    if (!writeFileAtomically(m_paths.playlistFile(), text, &reason))
-        throw PlaybackError(
-            QStringLiteral("无法写入播放列表 %1: %2").arg(m_paths.playlistFile(), reason));
+    if (m_writePlaylist(m_paths.playlistFile(), text, &reason))
+        return true;
+    // Said once per task: an endless region on a full disk would otherwise
+    // repeat it every pass.
+    if (!m_playlistWriteReported[index]) {
+        m_playlistWriteReported[index] = true;
+        if (m_reportError)
+            m_reportError(QStringLiteral("无法写入播放列表：%1，%2")
+                              .arg(QDir::toNativeSeparators(m_paths.playlistFile()), reason));
+    }
+    return false;
 }
 
 void PlayerControl::playRegion(int index, Region &region) {
@@ -109,14 +116,10 @@ void PlayerControl::playRegionAt(int index, int pos) {
         for (int i = 0; i <= last; ++i)
             order.append(i);
     }
-    try {
-        writePlaylistFile(playlistText(task.TaskID, region, order));
-    } catch (const PlaybackError &) {
-        // Nothing can play without its playlist: the task ends here (no
-        // power-off) and the error is reported by the caller's tick.
-        endTaskEarly(index);
-        throw;
-    }
+    // The file is the record of the pass; the pass plays from the text in
+    // memory when it cannot be written.
+    const QByteArray text = playlistText(task.TaskID, region, order);
+    const bool written = writePlaylistFile(index, text);
 
     const int64_t now = m_clock.tickMs();
     if (region.PassStartTick > 0)
@@ -130,8 +133,9 @@ void PlayerControl::playRegionAt(int index, int pos) {
         player->setVolume(volume);
 
     PlayerBusy[index] = 1;
-    PlaylistPtr playlist =
-        player->newPlaylist(playlistName(task.TaskID, region.RegionID), m_paths.playlistFile());
+    const QString name = playlistName(task.TaskID, region.RegionID);
+    PlaylistPtr playlist = written ? player->newPlaylist(name, m_paths.playlistFile())
+                                   : player->newPlaylistFromText(name, text);
     player->setCurrentPlaylist(playlist);
     m_pass[index] = Pass{playlist, false, false, false};
 

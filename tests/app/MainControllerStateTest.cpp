@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "app/MainControllerTestHarness.h"
+#include "base/AtomicFile.h"
+#include "base/Reporting.h"
 
 namespace kolva::test {
 namespace {
@@ -91,7 +93,8 @@ TEST(MainControllerState, TaskListLoadsAndReloadsFromTheFile) {
     broken.close();
     rig.controller.loadTaskList();
     ASSERT_EQ(rig.errors.size(), 1);
-    EXPECT_TRUE(rig.errors[0].startsWith("任务列表文件无法读取：第 1 行")) << rig.errors[0].toStdString();
+    EXPECT_TRUE(rig.errors[0].startsWith("任务列表文件无法读取：第 1 行"))
+        << rig.errors[0].toStdString();
     ASSERT_EQ(rig.controller.tasks().size(), 1);
     rig.controller.playTaskById(5); // not in the list: nothing
     EXPECT_TRUE(rig.mainPlayer.calls.isEmpty());
@@ -103,17 +106,25 @@ TEST(MainControllerState, FailuresAreReportedAndTheScheduleRunsOn) {
     Task first = makeTask("first", "08:00:05", {r});
     first.PowerOff = true;
     rig.startUp({first, makeTask("second", "08:00:20", {r})});
-    // The playlist file cannot be written: a folder stands in its place.
+    // The playlist file cannot be written (a folder stands in its place):
+    // said on the error line, and the task plays from memory to its end.
     ASSERT_TRUE(QDir(rig.dir.path()).mkdir("template.asx.dll"));
     rig.runUntil(QTime(8, 0, 8));
     ASSERT_EQ(rig.errors.size(), 1);
-    EXPECT_TRUE(rig.errors[0].contains("template.asx.dll")) << rig.errors[0].toStdString();
+    EXPECT_TRUE(rig.errors[0].startsWith("无法写入播放列表：") &&
+                rig.errors[0].contains("template.asx.dll"))
+        << rig.errors[0].toStdString();
     EXPECT_TRUE(rig.controller.scheduleOn());
+    EXPECT_EQ(rig.busy(0), 1);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    rig.mainPlayer.finishPass();
+    rig.deliver();
     EXPECT_EQ(rig.busy(0), 0);
-    EXPECT_EQ(rig.powerOff.requests, 0);
+    EXPECT_EQ(rig.powerOff.requests, 1);
 
     ASSERT_TRUE(QDir(rig.dir.path()).rmdir("template.asx.dll"));
     rig.runUntil(QTime(8, 0, 22));
+    EXPECT_EQ(rig.errors.size(), 1);
     EXPECT_EQ(rig.players().PlayingTasks[0].Title, "second");
     EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
 
@@ -145,20 +156,23 @@ TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
     // the same tick in which "due" falls due.
     rig.runUntil(QTime(8, 0, 15, 500));
     ASSERT_EQ(rig.players().PlayingTasks[0].Title, "cut");
-    ASSERT_TRUE(QFile::remove(rig.paths.playlistFile()));
-    ASSERT_TRUE(QDir(rig.dir.path()).mkdir("template.asx.dll"));
+    // A fault in the limit step: starting the next region throws.
+    rig.players().setPlaylistWriter([](const QString &, const QByteArray &, QString *) -> bool {
+        throw PlaybackError(QStringLiteral("注入的故障"));
+    });
     rig.runUntil(QTime(8, 0, 16, 300));
-    ASSERT_EQ(rig.errors.size(), 1);     // the next region's playlist
+    ASSERT_EQ(rig.errors, QStringList{"注入的故障"});
     EXPECT_EQ(rig.powerOff.requests, 1); // the due task still ran
-    ASSERT_TRUE(QDir(rig.dir.path()).rmdir("template.asx.dll"));
-    EXPECT_EQ(rig.busy(0), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
 
-    // With the file writable again the schedule goes on as before.
-    rig.writeTasks({makeTask("later", "08:00:20", {makeRegion("r", {{"/m/b.mp3"}})})});
-    rig.controller.loadTaskList();
-    rig.runUntil(QTime(8, 0, 22));
-    EXPECT_EQ(rig.players().PlayingTasks[0].Title, "later");
+    // Without the fault the next tick cuts the region again and goes on.
+    rig.players().setPlaylistWriter(
+        [](const QString &path, const QByteArray &bytes, QString *reason) {
+            return writeFileAtomically(path, bytes, reason);
+        });
+    rig.runUntil(QTime(8, 0, 17, 300));
+    EXPECT_EQ(rig.errors.size(), 1);
+    EXPECT_EQ(rig.players().PlayingTasks[0].CurrentRegion, 1);
+    EXPECT_EQ(rig.busy(0), 1);
     EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
 }
 

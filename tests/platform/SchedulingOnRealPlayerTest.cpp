@@ -53,6 +53,17 @@ QString describe(const QList<Segment> &segments) {
     return parts.join(' ');
 }
 
+// Everything heard is at this pitch and lasts `seconds` in all.
+void expectHeardOnly(const Capture &capture, double frequency, double seconds) {
+    const QList<Segment> h = heard(capture);
+    double total = 0;
+    for (const Segment &s : h) {
+        EXPECT_EQ(s.frequency, frequency);
+        total += s.seconds;
+    }
+    EXPECT_NEAR(total, seconds, 0.1) << describe(h).toStdString();
+}
+
 Task oneRegionTask(const QString &title, const QString &file, int regionRepeat = 0) {
     Task t = newTask();
     t.Title = title;
@@ -142,13 +153,31 @@ TEST_F(SchedulingOnRealPlayer, DueRegionPlaysItsPassesAndTheTaskEnds) {
     runFor(300);
     EXPECT_EQ(controller.players().PlayingTasks[0].Regions[0].PassCount, 3);
     EXPECT_NEAR(capture.seconds(), 0.75, 0.1);
-    const QList<Segment> h = heard(capture);
-    double total = 0;
-    for (const Segment &s : h) {
-        EXPECT_EQ(s.frequency, 1200);
-        total += s.seconds;
-    }
-    EXPECT_NEAR(total, 0.75, 0.1) << describe(h).toStdString();
+    expectHeardOnly(capture, 1200, 0.75);
+}
+
+TEST_F(SchedulingOnRealPlayer, PassesWhosePlaylistCannotBeWrittenStillSound) {
+    const QString tone = media("sched-nowrite800", {{800, 0.25}});
+    Capture capture(mainPlayer);
+    QStringList errors;
+    QObject::connect(&controller, &MainController::errorReported,
+                     [&](const QString &message) { errors << message; });
+    int writes = 0; // a full disk
+    controller.players().setPlaylistWriter([&](const QString &, const QByteArray &, QString *why) {
+        ++writes;
+        *why = QStringLiteral("写入失败（No space left on device）");
+        return false;
+    });
+    startUp({oneRegionTask("full disk", tone, 2)});
+    controller.playTaskById(0);
+    ASSERT_EQ(controller.players().PlayerBusy[0], 1);
+    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+    runFor(200);
+    EXPECT_EQ(writes, 2);
+    EXPECT_FALSE(QFile::exists(paths.playlistFile()));
+    EXPECT_EQ(errors, QStringList{"无法写入播放列表：" + paths.playlistFile() +
+                                  "，写入失败（No space left on device）"});
+    expectHeardOnly(capture, 800, 0.5);
 }
 
 TEST_F(SchedulingOnRealPlayer, ShortTaskDueWhileTheWarmUpRunsPlaysOnceAndIsLoggedOnce) {

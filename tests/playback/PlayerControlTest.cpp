@@ -149,18 +149,42 @@ TEST(PlayerControl, PlayableFilesAreAskedOfTheInsertPlayer) {
     EXPECT_TRUE(s.mainPlayer.calls.isEmpty());
 }
 
-TEST(PlayerControl, UnwritablePlaylistEndsTheTaskAndHandsBackToMain) {
+TEST(PlayerControl, UnwritablePlaylistPlaysFromMemoryAndIsToldOncePerTask) {
     Slots s;
+    QStringList errors;
+    s.players.setErrorReporter([&](const QString &message) { errors << message; });
     s.players.playTask(task(0, {oneSong()}));
     s.players.startPlayer(0);
     // A folder where the playlist file belongs: no one can write it.
     ASSERT_TRUE(QFile::remove(s.paths.playlistFile()));
     ASSERT_TRUE(QDir(s.dir.path()).mkdir("template.asx.dll"));
-    EXPECT_THROW(s.players.playTask(task(1, {oneSong()}, true)), PlaybackError);
+    s.players.playTask(task(1, {oneSong(2)}, true)); // two passes, then power-off
+    EXPECT_EQ(s.players.PlayerBusy[1], 1);
+    EXPECT_EQ(s.insertPlayer.calls.filter("newPlaylist"),
+              QStringList{"newPlaylistFromText KOLVA1-0"});
+    EXPECT_EQ(s.insertPlayer.playlistFiles.last(),
+              PlayerControl::playlistText(1, s.players.PlayingTasks[1].Regions[0], {0}));
+    ASSERT_EQ(s.insertPlayer.currentPlaylist()->count(), 1);
+    EXPECT_EQ(s.insertPlayer.currentPlaylist()->entries[0].ref, "/m/a.mp3");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith("无法写入播放列表：" + s.paths.playlistFile() + "，"))
+        << errors[0].toStdString();
+    EXPECT_EQ(s.started.last(), 1);
+
+    // Both passes play from memory; the failure is told once for the task.
+    for (int pass = 0; pass < 2; ++pass) {
+        s.players.startPlayer(1);
+        s.players.noteEntryOpened(1);
+        s.players.onPlaylistEnded(1, *s.insertPlayer.currentPlaylist());
+    }
+    EXPECT_EQ(s.insertPlayer.calls.filter("newPlaylistFromText").size(), 2);
+    EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(s.players.PlayerBusy[1], 0);
-    EXPECT_EQ(s.players.PlayerBusy[0], 1);
     EXPECT_EQ(s.mainPlayer.playState(), PlayStatePlaying); // paused, then resumed
-    EXPECT_EQ(s.powerOff.requests, 0);
+    EXPECT_EQ(s.powerOff.requests, 1);                     // its natural end
+
+    s.players.playTask(task(2, {oneSong()})); // a new task tells it anew
+    EXPECT_EQ(errors.size(), 2);
 }
 
 } // namespace

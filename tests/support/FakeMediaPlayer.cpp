@@ -18,10 +18,13 @@ PlaylistPtr FakeMediaPlayer::newPlaylist(const QString &name, const QString &fil
     if (file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
     playlistFiles << bytes;
-    auto playlist = std::make_shared<Playlist>(AsxReader::parse(bytes));
-    playlist->name = name;
-    playlist->id = m_nextId++;
-    return playlist;
+    return AsxReader::parsePlaylist(name, bytes, m_nextId++);
+}
+
+PlaylistPtr FakeMediaPlayer::newPlaylistFromText(const QString &name, const QByteArray &asxText) {
+    calls << QStringLiteral("newPlaylistFromText ") + name;
+    playlistFiles << asxText;
+    return AsxReader::parsePlaylist(name, asxText, m_nextId++);
 }
 
 void FakeMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {

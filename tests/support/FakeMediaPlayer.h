@@ -22,6 +22,7 @@ public:
 
     // --- MediaPlayer ----------------------------------------------------------
     PlaylistPtr newPlaylist(const QString &name, const QString &filePath) override;
+    PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) override;
     void setCurrentPlaylist(PlaylistPtr playlist) override;
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
     void play() override;
@@ -59,7 +60,7 @@ public:
 
     // --- Record -------------------------------------------------------------------
     QStringList calls;               // "play", "pause", "stop", "setVolume 40", ...
-    QList<QByteArray> playlistFiles; // file bytes read by each newPlaylist
+    QList<QByteArray> playlistFiles; // bytes read by each newPlaylist(FromText)
     int passesEnded = 0;             // end-of-pass events raised
     int entryIndex() const { return m_entry; }
     int playIndex() const { return m_play; } // play of the current entry (0-based)
