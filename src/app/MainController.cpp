@@ -1,6 +1,7 @@
 #include "app/MainController.h"
 
 #include <QDebug>
+#include <QDir>
 
 #include "base/Clock.h"
 #include "base/Helpers.h"
@@ -108,11 +109,15 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
             guarded([&] { d->monitor.wmp_OpenStateChange(i, newState); });
         });
         // PositionChange is received and has no effect.
-        connect(players[i], &MediaPlayer::entrySkipped, this,
-                [this, i](const QString &path, const QString &reason) {
-                    d->history.append(PlayHistory::FileSkipped, d->players.PlayingTasks[i].Title,
-                                      path + QLatin1Char(' ') + reason);
-                });
+        // A skipped song says why, in the history and on the error line.
+        connect(
+            players[i], &MediaPlayer::entrySkipped, this,
+            [this, i](const QString &path, const QString &reason) {
+                d->history.append(PlayHistory::FileSkipped, d->players.PlayingTasks[i].Title,
+                                  path + QLatin1Char(' ') + reason);
+                report(
+                    QStringLiteral("跳过文件 %1：%2").arg(QDir::toNativeSeparators(path), reason));
+            });
     }
 }
 

@@ -3,13 +3,13 @@
 // about-to-finish, skipping faulty entries and the end of a pass.
 #include <QDateTime>
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QMetaObject>
 #include <cmath>
 #include <gst/gst.h>
 
 #include "platform/GstMediaPlayer.h"
 #include "platform/GstSupport.h"
+#include "playback/MediaFiles.h"
 
 namespace kolva {
 
@@ -154,7 +154,7 @@ void GstMediaPlayer::onError(GstMessage *message) {
                             : QString();
     qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag), qUtf8Printable(ref),
              qUtf8Printable(text));
-    entryFaulty(faulty, QStringLiteral("解码出错：") + text);
+    entryFaulty(faulty, text); // GStreamer's own reason
 }
 
 void GstMediaPlayer::fallBackToSilentSink() {
@@ -350,7 +350,7 @@ void GstMediaPlayer::onEndOfStream() {
     }
     if (pending) {
         // A URI was handed over but never started.
-        entryFaulty(pending->index, QStringLiteral("无法播放"));
+        entryFaulty(pending->index, QStringLiteral("没有开始播放"));
         return;
     }
     m_quickEnds = nowMs() - m_openedAtMs < quickEndMs ? m_quickEnds + 1 : 0;
@@ -410,14 +410,14 @@ void GstMediaPlayer::openFrom(int index) {
     // Entries whose file is plainly missing are passed over here, without a
     // trip through GStreamer.
     for (int i = qMax(0, index); i < count; ++i) {
-        const QFileInfo info(m_playlist->entries[i].ref);
-        if (info.isFile() && info.isReadable()) {
+        const QString problem = mediaFileProblem(m_playlist->entries[i].ref);
+        if (problem.isEmpty()) {
             openPlay(i, 1);
             return;
         }
-        qWarning("kolva player %s: skipping missing \"%s\"", qUtf8Printable(Tag),
-                 qUtf8Printable(m_playlist->entries[i].ref));
-        noteSkipped(m_playlist->entries[i].ref, QStringLiteral("文件不存在或不可读"));
+        qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag),
+                 qUtf8Printable(m_playlist->entries[i].ref), qUtf8Printable(problem));
+        noteSkipped(m_playlist->entries[i].ref, problem);
     }
     endOfPass();
 }
@@ -539,7 +539,7 @@ void GstMediaPlayer::noteSkipped(const QString &path, const QString &reason) {
 void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
     if (m_playlist && index >= 0 && index < m_playlist->count() &&
         (m_state == PlayStatePlaying || m_state == PlayStatePaused))
-        noteSkipped(m_playlist->entries[index].ref, reason);
+        noteSkipped(m_playlist->entries[index].ref, notPlayableReason(reason));
     m_announceOpen = true;
     m_hardReset = true;
     // The whole entry goes, with its remaining repeats: a broken file

@@ -15,6 +15,8 @@
 #include "platform/PlayerHarness.h"
 #include "support/MediaGen.h"
 #include <gst/gst.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace kolva;
 using namespace kolva::test;
@@ -323,6 +325,65 @@ TEST_F(GstPlayerTest, FaultyEntriesAreSkippedAndStillEndThePass) {
     player.play();
     ASSERT_TRUE(waitUntil([&] { return ended(log); }, 2000));
     EXPECT_TRUE(log.events.last().media.isIdentical(none->item(none->count() - 1)));
+}
+
+TEST_F(GstPlayerTest, SkippedEntriesSayWhyTheyDoNotPlay) {
+    const QString tone = media("why1200", {{1200, 0.2}});
+    const QString fifo = dir.filePath("fifo.mp3");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    const QString folder = dir.filePath("folder.mp3");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.mp3"));
+    const QString device = dir.filePath("device.mp3");
+    ASSERT_TRUE(QFile::link("/dev/null", device));
+    const QString dangling = dir.filePath("dangling.mp3");
+    ASSERT_TRUE(QFile::link(dir.filePath("gone.mp3"), dangling));
+    const QString unreadable = dir.filePath("unreadable.wav");
+    ASSERT_TRUE(MediaGen::writeWav(unreadable, {{400, 0.1}}));
+    ASSERT_TRUE(QFile::setPermissions(unreadable, QFile::Permissions()));
+
+    // A reason ending in "：" is followed by GStreamer's own words.
+    struct Row {
+        QString path;
+        QString reason;
+    };
+    QList<Row> rows{{dir.filePath("missing.mp3"), "文件不存在"},
+                    {dangling, "文件不存在"},
+                    {fifo, "不是普通文件"},
+                    {folder, "不是普通文件"},
+                    {device, "不是普通文件"},
+                    {gen().makeCorrupt("why-corrupt", "mp3"), "无法播放："}};
+    if (::geteuid() != 0) // root reads any file
+        rows.append({unreadable, "文件不可读"});
+    QList<AsxEntry> entries;
+    for (const Row &row : rows)
+        entries << AsxEntry(row.path);
+    entries << AsxEntry(tone);
+
+    GstMediaPlayer player(cache, nullptr, captureSinkDescription());
+    Capture capture(player);
+    EventLog log(player);
+    QList<QPair<QString, QString>> skipped;
+    QObject::connect(&player, &MediaPlayer::entrySkipped,
+                     [&](const QString &path, const QString &why) {
+                         skipped.append({path, why});
+                     });
+    player.setCurrentPlaylist(load(player, entries));
+    player.play();
+    ASSERT_TRUE(waitUntil([&] { return ended(log); }, 10000)) << log.describe().toStdString();
+    runFor(100);
+    ASSERT_EQ(skipped.size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(skipped[i].first, rows[i].path);
+        const QString &why = skipped[i].second;
+        if (rows[i].reason.endsWith(u'：'))
+            EXPECT_TRUE(why.startsWith(rows[i].reason) && why.size() > rows[i].reason.size())
+                << rows[i].path.toStdString() << ": " << why.toStdString();
+        else
+            EXPECT_EQ(why, rows[i].reason) << rows[i].path.toStdString();
+    }
+    const QList<Segment> heard = tones(capture);
+    ASSERT_EQ(heard.size(), 1) << describe(heard).toStdString();
+    EXPECT_EQ(heard[0].frequency, 1200);
 }
 
 TEST_F(GstPlayerTest, EveryFormatPlaysAndHasALength) {

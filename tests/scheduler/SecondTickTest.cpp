@@ -223,6 +223,7 @@ TEST(PlayHistory, OneLinePerEventOfAScheduleDay) {
                       }));
     EXPECT_EQ(rig.controller.lastHistoryLine(), rig.historyLines().last());
     EXPECT_TRUE(rig.historyLines().first().startsWith("2026-03-02 08:00:02.005\t"));
+    EXPECT_EQ(rig.errors, QStringList{"跳过文件 /m/broken.mp3：不能播放"}); // and on the error line
 }
 
 TEST(PlayHistory, RotatesUnderAMegabyteAndAFailedWriteDisturbsNothing) {
