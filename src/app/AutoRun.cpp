@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "Version.h"
 #include "base/AtomicFile.h"
@@ -57,15 +58,29 @@ QString AutoRun::entryText(const QString &executablePath) {
         .arg(QStringLiteral(KOLVA_TITLE), quoteExecArgument(executablePath));
 }
 
-void AutoRun::setAutoRun(bool on) const {
+bool AutoRun::setAutoRun(bool on, QString *error) const {
+    const QString path = QDir::toNativeSeparators(entryPath());
+    const auto fail = [&](const QString &what, const QString &why) {
+        if (error)
+            *error = QStringLiteral("%1：%2，%3").arg(what, path, why);
+        return false;
+    };
     if (!on) {
-        QFile::remove(entryPath());
-        return;
+        QFile entry(entryPath());
+        if (!entry.exists() && !QFileInfo(entryPath()).isSymLink())
+            return true;
+        if (!entry.remove())
+            return fail(QStringLiteral("无法删除开机启动项"), entry.errorString());
+        return true;
     }
     if (!QDir().mkpath(m_dir))
-        return;
+        return fail(QStringLiteral("无法写入开机启动项"),
+                    QStringLiteral("无法创建文件夹 %1").arg(QDir::toNativeSeparators(m_dir)));
     // Written in full or not at all, so a half entry never starts at log-on.
-    writeFileAtomically(entryPath(), entryText(m_executable).toUtf8());
+    QString why;
+    if (!writeFileAtomically(entryPath(), entryText(m_executable).toUtf8(), &why))
+        return fail(QStringLiteral("无法写入开机启动项"), why);
+    return true;
 }
 
 } // namespace kolva

@@ -3,7 +3,8 @@
 // user's autostart folder ($XDG_CONFIG_HOME/autostart, by default
 // ~/.config/autostart). The entry being present means the box is ticked; its
 // Exec line is not compared with the running program (a stale path stays until
-// the user clears and ticks the box again). Failures are silent.
+// the user clears and ticks the box again). A failure is told in Chinese with
+// the path and the reason, and leaves the old entry whole.
 
 #include <QString>
 
@@ -20,9 +21,10 @@ public:
     static QString userAutostartDir();
 
     bool isAutoRun() const;
-    // true writes (or rewrites) the entry, false removes it. Nothing is
-    // reported; a failure leaves whatever was there.
-    void setAutoRun(bool on) const;
+    // true writes (or rewrites) the entry in full or not at all, false
+    // removes it. False when that failed, with the message for the error line
+    // in *error; whatever was there stays.
+    bool setAutoRun(bool on, QString *error = nullptr) const;
 
     QString entryPath() const;
     // The whole entry text for the given executable (exposed for tests).

@@ -5,6 +5,7 @@
 
 #include "Version.h"
 #include "app/AutoRun.h"
+#include "support/FileSizeLimit.h"
 
 using kolva::AutoRun;
 
@@ -87,15 +88,33 @@ TEST(AutoRun, PresentEntryCountsAsTickedWhateverItsPath) {
     EXPECT_TRUE(readAll(current.entryPath()).contains("/somewhere/else/kolva"));
 }
 
-TEST(AutoRun, UnwritableFolderFailsSilently) {
+TEST(AutoRun, AFailedWriteSaysWhereAndWhyAndKeepsTheOldEntry) {
     QTemporaryDir config;
-    const QString blocker = config.path() + "/autostart";
-    QFile f(blocker); // a file where the folder should be
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.close();
-    AutoRun autoRun(blocker, "/opt/kolva/kolva");
-    autoRun.setAutoRun(true);
-    EXPECT_FALSE(autoRun.isAutoRun());
+    QFile(config.filePath("blocked")).open(QIODevice::WriteOnly); // a file, not a folder
+    AutoRun old(config.filePath("autostart"), "/old/place/kolva");
+    ASSERT_TRUE(old.setAutoRun(true));
+    const QString oldText = readAll(old.entryPath());
+    struct Case {
+        const char *what;
+        QString dir;
+        rlim_t sizeLimit; // 0: none
+        const char *why;
+    };
+    const Case cases[] = {
+        {"folder is a file", config.filePath("blocked"), 0, "无法创建文件夹"},
+        {"full disk", config.filePath("autostart"), 16, "写入失败（"},
+    };
+    for (const Case &c : cases) {
+        AutoRun autoRun(c.dir, "/opt/kolva/kolva");
+        QString error;
+        const auto write = [&] { return autoRun.setAutoRun(true, &error); };
+        EXPECT_FALSE(c.sizeLimit ? kolva::test::withSizeLimit(c.sizeLimit, write) : write())
+            << c.what;
+        EXPECT_TRUE(error.startsWith("无法写入开机启动项：" + autoRun.entryPath() + "，" +
+                                     QString::fromUtf8(c.why)))
+            << c.what << ": " << error.toStdString();
+    }
+    EXPECT_EQ(readAll(old.entryPath()), oldText);
 }
 
 TEST(AutoRun, UserFolderFollowsXdgConfigHome) {

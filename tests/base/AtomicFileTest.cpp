@@ -9,16 +9,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
-#include <functional>
-
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/AtomicFile.h"
+#include "support/FileSizeLimit.h"
 
 using namespace kolva;
+using kolva::test::withSizeLimit;
 
 namespace {
 
@@ -30,20 +28,6 @@ QByteArray readAll(const QString &path) {
 mode_t modeOf(const QString &path) {
     struct stat st {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
-
-// Runs `write` with the process's file size limit at `limit` bytes.
-bool withSizeLimit(rlim_t limit, const std::function<bool()> &write) {
-    struct rlimit old {};
-    getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = limit;
-    setrlimit(RLIMIT_FSIZE, &small);
-    const bool ok = write();
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    return ok;
 }
 
 } // namespace

@@ -201,6 +201,17 @@ TEST(MainWindow, AutoRunBoxShowsTheEntryWithoutWritingAndClicksWriteIt) {
         EXPECT_TRUE(win.chkAutoRun()->isChecked());
         EXPECT_EQ(readText(w.autoRunEntry()), before); // the stale path stays
     }
+    {
+        WindowRig w;
+        QFile(w.config.path() + "/autostart").open(QIODevice::WriteOnly); // not a folder
+        MainWindow &win = w.start();
+        win.chkAutoRun()->click();
+        EXPECT_FALSE(win.chkAutoRun()->isChecked()); // what is really there
+        EXPECT_TRUE(win.label("lblError")->isVisibleTo(&win));
+        EXPECT_TRUE(
+            win.label("lblError")->text().contains("无法写入开机启动项：" + w.autoRunEntry()))
+            << win.label("lblError")->text().toStdString();
+    }
 }
 
 TEST(MainWindow, PlayButtonFollowsThePlayersAndPausesOrResumes) {

@@ -99,7 +99,12 @@ void MainWindow::showAutoRunState() {
 void MainWindow::chkAutoRunToggled(bool checked) {
     if (m_autoRunTag == QLatin1String("self"))
         return;
-    m_autoRun.setAutoRun(checked);
+    // A failure is told and the box goes back to what is really there.
+    QString error;
+    if (!m_autoRun.setAutoRun(checked, &error)) {
+        showError(error);
+        showAutoRunState();
+    }
 }
 
 QIcon MainWindow::trayImage(int index) const {
