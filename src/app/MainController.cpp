@@ -237,10 +237,13 @@ void MainController::initPlayers() {
 void MainController::loadTaskList() {
     // At start-up and after the task editor closed. A missing or broken file
     // leaves the list as it was (empty at start-up); a broken one is reported,
-    // or the schedule would silently play nothing.
+    // or the schedule would silently play nothing, and kept in the history
+    // where a caretaker looks for why a bell stayed silent.
     QString error;
-    if (!loadTasks(m_paths.taskFile(), d->tasks, &error) && !error.isEmpty())
+    if (!loadTasks(m_paths.taskFile(), d->tasks, &error) && !error.isEmpty()) {
         report(error);
+        d->history.append(PlayHistory::Error, QString(), error);
+    }
     updatePlayDays(); // the list below shows what is due today
     emit tasksChanged();
 }

@@ -16,6 +16,7 @@ const QString PlayHistory::StoppedByUser = QStringLiteral("手动停止");
 const QString PlayHistory::Missed = QStringLiteral("错过");
 const QString PlayHistory::FileSkipped = QStringLiteral("跳过文件");
 const QString PlayHistory::PowerOff = QStringLiteral("关机");
+const QString PlayHistory::Error = QStringLiteral("错误");
 
 namespace {
 

@@ -37,6 +37,7 @@ public:
     static const QString Missed;        // 错过
     static const QString FileSkipped;   // 跳过文件
     static const QString PowerOff;      // 关机
+    static const QString Error;         // 错误 (the task list could not be read)
 
     PlayHistory(Clock &clock, const QString &filePath, QObject *parent = nullptr);
     ~PlayHistory() override;

@@ -95,6 +95,7 @@ TEST(MainControllerState, TaskListLoadsAndReloadsFromTheFile) {
     ASSERT_EQ(rig.errors.size(), 1);
     EXPECT_TRUE(rig.errors[0].startsWith("任务列表文件无法读取：第 1 行"))
         << rig.errors[0].toStdString();
+    EXPECT_EQ(rig.history("错误"), QStringList{"|" + rig.errors[0]});
     ASSERT_EQ(rig.controller.tasks().size(), 1);
     rig.controller.playTaskById(5); // not in the list: nothing
     EXPECT_TRUE(rig.mainPlayer.calls.isEmpty());
