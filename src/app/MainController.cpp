@@ -60,7 +60,7 @@ struct MainController::Impl {
     // Play days: the calendar file looked at once per tick, and the date the
     // schedule works on (read once per tick, so one tick sees one day).
     HolidayCalendarFile holidays;
-    std::function<QDate()> dateSource = [] { return QDate::currentDate(); };
+    std::function<QDate()> dateSource = [this] { return clock.date(); };
     QDate today;
 
     int trayIconIndex = kTrayStopped;
@@ -76,6 +76,9 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
     d->players.setHistory(&d->history);
     d->schedule.setHistory(&d->history);
     connect(&d->history, &PlayHistory::lineAppended, this, &MainController::historyAppended);
+    // Playback never waits for the history, but a caretaker must see that it
+    // is no longer kept (once per failure, not once per line).
+    connect(&d->history, &PlayHistory::writeFailed, this, &MainController::report);
     d->timerPosition.setInterval(500);
     d->timerPlayerBugPlay.setInterval(1);
     d->timerPlayerBugPlay.setSingleShot(true);

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,17 +36,45 @@ bool writeAll(int fd, const char *data, qint64 size) {
     return true;
 }
 
-// A new file ".<name>.<random>" beside the target, created with 0666 less the
-// umask (as any new file), or -1.
+// Temporary files are ".<name>.tmp-<random>": a name that only this writer
+// makes, so a leftover can be told from the user's own files.
+QByteArray temporaryPrefix(const QByteArray &name) {
+    return '.' + name + ".tmp-";
+}
+
+// A new temporary file beside the target, created with 0666 less the umask
+// (as any new file), or -1.
 int createTemporary(const QByteArray &folder, const QByteArray &name, QByteArray &temp) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        temp = folder + "/." + name + '.' +
+        temp = folder + '/' + temporaryPrefix(name) +
                QByteArray::number(QRandomGenerator::global()->generate(), 36);
         const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
+}
+
+// A write killed between creating its temporary file and the rename (power
+// cut, SIGKILL) leaves the temporary behind; the next write of the same file
+// removes those of its own name older than StaleSeconds. A younger one may be
+// a write in flight in another process: it stays.
+void removeStaleTemporaries(const QByteArray &folder, const QByteArray &name) {
+    constexpr time_t StaleSeconds = 600;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return;
+    const QByteArray prefix = temporaryPrefix(name);
+    const time_t now = ::time(nullptr);
+    while (const dirent *entry = ::readdir(dir)) {
+        if (std::strncmp(entry->d_name, prefix.constData(), size_t(prefix.size())) != 0)
+            continue;
+        struct stat st {};
+        if (::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && now - st.st_mtime > StaleSeconds)
+            ::unlinkat(::dirfd(dir), entry->d_name, 0);
+    }
+    ::closedir(dir);
 }
 
 } // namespace
@@ -100,6 +130,7 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    removeStaleTemporaries(folder, QFile::encodeName(info.fileName()));
     return true;
 }
 

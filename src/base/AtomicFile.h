@@ -3,6 +3,8 @@
 // beside the target, are flushed to disk and renamed over the target in one
 // step: readers see the old file or the new one, never a half-written one, and
 // a failed write (full disk, no permission) leaves the old file untouched.
+// Temporary files left by a write that was killed are removed by a later
+// write of the same file once they are ten minutes old.
 
 #include <QByteArray>
 #include <QString>

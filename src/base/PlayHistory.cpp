@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 #include "base/Clock.h"
@@ -69,13 +71,18 @@ void PlayHistory::append(const QString &event, const QString &title, const QStri
                  QLatin1Char('\t') + oneLine(detail);
     const QByteArray bytes = m_lastLine.toUtf8() + '\n';
     bool ok = ensureOpen();
-    if (ok) {
+    QString reason;
+    if (!ok) {
+        reason = QStringLiteral("无法打开（%1）").arg(m_file.errorString());
+    } else {
         rotateIfNeeded(bytes.size());
         ok = m_file.isOpen() && m_file.write(bytes) == bytes.size() && m_file.flush();
-        if (!ok)
+        if (!ok) {
+            reason = QStringLiteral("写入失败（%1）").arg(m_file.errorString());
             m_file.close(); // opened again at the next event
+        }
     }
-    m_lastWriteOk = ok;
+    noteResult(ok, reason);
     if (ok) {
         m_dirty = true;
         const int64_t sinceSync = m_clock.tickMs() - m_lastSyncTick;
@@ -98,10 +105,38 @@ void PlayHistory::syncNow() {
     const int fd = ::dup(m_file.handle());
     if (fd < 0)
         return;
-    m_syncPool.start([fd] {
-        ::fsync(fd);
+    m_syncPool.start([this, fd] {
+        // A disk that fills up only when the cache is flushed says so here.
+        // The result is told on the UI thread; the destructor waits for this
+        // worker, so `this` outlives the call being posted.
+        const bool synced = ::fsync(fd) == 0;
+        const QString reason = synced ? QString()
+                                      : QStringLiteral("写入失败（%1）")
+                                            .arg(QString::fromLocal8Bit(std::strerror(errno)));
         ::close(fd);
+        QMetaObject::invokeMethod(
+            this,
+            [this, synced, reason] {
+                m_syncFailed = !synced;
+                noteResult(synced, reason);
+            },
+            Qt::QueuedConnection);
     });
+}
+
+void PlayHistory::noteResult(bool ok, const QString &reason) {
+    m_lastWriteOk = ok && !m_syncFailed;
+    if (m_lastWriteOk) {
+        m_failureTold = false;
+        return;
+    }
+    if (ok)
+        return; // a line reached the cache, but the last sync failed: told already
+    if (m_failureTold)
+        return;
+    m_failureTold = true;
+    emit writeFailed(
+        QStringLiteral("无法写入播放记录：%1，%2").arg(QDir::toNativeSeparators(m_path), reason));
 }
 
 void PlayHistory::flush() {

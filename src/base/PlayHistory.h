@@ -6,7 +6,8 @@
 // kept under MaxBytes by moving it to history.log.1 (replacing an older one).
 // Writing never throws and never holds playback up: a line that cannot be
 // written is still the last line shown in the window, and the file is tried
-// again at the next event.
+// again at the next event. The first failure after a good write (open, write,
+// flush or the deferred sync) is told once through writeFailed.
 //
 // Thread: append() on the UI thread; the fsync runs on a worker thread of
 // its own on a duplicate of the file descriptor.
@@ -55,18 +56,23 @@ public:
 
 signals:
     void lineAppended(const QString &line);
+    // "无法写入播放记录：<path>，<reason>", once until a write succeeds again.
+    void writeFailed(const QString &message);
 
 private:
     bool ensureOpen();
     void rotateIfNeeded(qint64 lineBytes);
     void syncNow();
+    void noteResult(bool ok, const QString &reason);
 
     Clock &m_clock;
     QString m_path;
     QFile m_file;
     QString m_lastLine;
     bool m_lastWriteOk = true;
-    bool m_dirty = false; // written since the last sync
+    bool m_failureTold = false; // writeFailed was emitted since the last good write
+    bool m_syncFailed = false;  // the last sync failed (a good line alone does not undo it)
+    bool m_dirty = false;       // written since the last sync
     int64_t m_lastSyncTick = 0;
     QTimer m_syncTimer;     // the deferred sync of a burst of lines
     QThreadPool m_syncPool; // one thread: syncs never overlap

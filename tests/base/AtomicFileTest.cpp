@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
@@ -41,8 +42,23 @@ TEST(AtomicFile, ReplacesTheFileKeepingItsModeAndLinks) {
     ASSERT_TRUE(writeFileAtomically(path, "second, longer"));
     EXPECT_EQ(readAll(path), "second, longer");
     EXPECT_EQ(modeOf(path), 0600u);
+    // A temporary left by a killed write goes once it is old; a young one
+    // (a write in flight elsewhere) and the user's own hidden files stay.
+    const QStringList others = {".list.dll.tmp-young", ".list.dll.old", ".other.dll.tmp-1"};
+    for (const QString &name : others + QStringList{".list.dll.tmp-killed"})
+        ASSERT_TRUE(writeFileAtomically(dir.filePath(name), "x"));
+    const QDateTime hourAgo = QDateTime::currentDateTime().addSecs(-3600);
+    for (const QString &name :
+         {QString(".list.dll.tmp-killed"), QString(".list.dll.old"), QString(".other.dll.tmp-1")}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) &&
+                    f.setFileTime(hourAgo, QFileDevice::FileModificationTime));
+    }
     ASSERT_TRUE(writeFileAtomically(path, ""));
     EXPECT_EQ(readAll(path), "");
+    QStringList left = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    left.removeOne("list.dll");
+    EXPECT_EQ(QSet<QString>(left.begin(), left.end()), QSet<QString>(others.begin(), others.end()));
 
     // Through a link: the file it names changes, the link stays.
     ASSERT_TRUE(QFile::link(path, dir.filePath("link.dll")));

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "app/MainControllerTestHarness.h"
+#include "support/FileSizeLimit.h"
 
 namespace kolva::test {
 namespace {
@@ -262,6 +263,35 @@ TEST(PlayHistory, RotatesUnderAMegabyteAndAFailedWriteDisturbsNothing) {
     EXPECT_EQ(rig.busy(PlayerControl::MainPlayer), 1);
     EXPECT_FALSE(rig.controller.history().lastWriteOk());
     EXPECT_TRUE(rig.controller.lastHistoryLine().contains("开始\tT\t主播"));
+    // ... and the error line says so once, with the path, not once per line.
+    ASSERT_EQ(rig.errors.size(), 1) << rig.errors.join('\n').toStdString();
+    EXPECT_TRUE(
+        rig.errors[0].startsWith("无法写入播放记录：" + rig.paths.historyFile() + "，无法打开（"))
+        << rig.errors[0].toStdString();
+}
+
+TEST(PlayHistory, AFullDiskIsToldOnceUntilAWriteSucceedsAgain) {
+    QTemporaryDir dir;
+    FakeClock clock;
+    PlayHistory history(clock, dir.filePath("history.log"));
+    QStringList told;
+    QObject::connect(&history, &PlayHistory::writeFailed,
+                     [&](const QString &message) { told << message; });
+    history.append(PlayHistory::Started, "T");
+    const auto fullDisk = [&] {
+        return withSizeLimit(QFileInfo(history.filePath()).size(), [&] {
+            for (int i = 0; i < 3; ++i)
+                history.append(PlayHistory::PlayedOut, "T", QString(5000, 'x')); // past the buffer
+            return history.lastWriteOk();
+        });
+    };
+    EXPECT_FALSE(fullDisk());
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains("，写入失败（")) << told[0].toStdString();
+    history.append(PlayHistory::Started, "T"); // space again: written, and a later failure is news
+    EXPECT_TRUE(history.lastWriteOk());
+    EXPECT_FALSE(fullDisk());
+    EXPECT_EQ(told.size(), 2);
 }
 
 } // namespace
