@@ -69,7 +69,7 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
     m_loading = true;
     const bool exists = QFileInfo::exists(m_taskFile);
     QString reason;
-    m_unreadable = exists && !loadTasks(m_taskFile, m_tasks, &reason);
+    const bool unreadable = exists && !loadTasks(m_taskFile, m_tasks, &reason);
     setChanged(false);
     m_combo1->clear();
     m_combo1->addItem(QStringLiteral("1 - 默认音量"));
@@ -77,7 +77,7 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
     loadTaskList();
     hookWheel();
     m_loading = false;
-    if (m_unreadable) {
+    if (unreadable) {
         // Said first, so nobody edits an empty list by surprise; the file is
         // kept under another name before anything is written over it.
         QTimer::singleShot(0, this, [this, reason] {
@@ -372,40 +372,21 @@ bool TaskEditor::cmdSaveTaskClick() {
 }
 
 bool TaskEditor::saveTaskFile() {
-    if (m_unreadable && !keepUnreadableFile())
-        return false;
-    QString error;
-    if (saveTasks(m_taskFile, m_tasks, &error))
+    // A file that cannot be read (the one named at opening, or one broken by
+    // hand since) is kept under a name no later save reuses before the list
+    // is written: the save says where, once.
+    QString error, kept;
+    const bool saved = saveTasks(m_taskFile, m_tasks, &error, &kept);
+    if (!kept.isEmpty()) {
+        m_dialogs.information(this, kTitle,
+                              QStringLiteral("原任务列表文件无法读取，已另存为 %1")
+                                  .arg(QDir::toNativeSeparators(kept)));
+    }
+    if (saved)
         return true;
     m_dialogs.information(this, kTitle,
                           QStringLiteral("任务列表没有保存，请检查后再保存一次。\r\n") + error);
     return false;
-}
-
-bool TaskEditor::keepUnreadableFile() {
-    // The file that could not be read is kept beside the new one, under a
-    // name that no later save reuses.
-    if (!QFileInfo::exists(m_taskFile)) {
-        m_unreadable = false;
-        return true;
-    }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    QString kept = m_taskFile + QStringLiteral(".unreadable-") + stamp;
-    for (int n = 2; QFileInfo::exists(kept); ++n)
-        kept = m_taskFile + QStringLiteral(".unreadable-") + stamp + QLatin1Char('-') +
-               QString::number(n);
-    if (!QFile::rename(m_taskFile, kept)) {
-        m_dialogs.information(
-            this, kTitle,
-            QStringLiteral("任务列表没有保存：原任务列表文件无法读取，也无法另存为 %1。")
-                .arg(QDir::toNativeSeparators(kept)));
-        return false;
-    }
-    m_unreadable = false;
-    m_dialogs.information(
-        this, kTitle,
-        QStringLiteral("原任务列表文件无法读取，已另存为 %1").arg(QDir::toNativeSeparators(kept)));
-    return true;
 }
 
 // --- Region editors (the rest in TaskEditorRegions.cpp) ---------------------------

@@ -135,7 +135,6 @@ private:
     int findTaskIndex(int taskId) const;
     void moveTaskDown(int row, int rowToSelect);
     bool saveTaskFile();
-    bool keepUnreadableFile();
     void markChanged();
     uint8_t shownDays() const;
     void setChanged(bool changed);
@@ -158,8 +157,7 @@ private:
     MediaLengths &m_lengths;
     TaskList m_tasks;
     bool m_loading = false;
-    QString m_shownKey;        // the Tag of lblTaskInListView
-    bool m_unreadable = false; // the file existed but could not be read
+    QString m_shownKey; // the Tag of lblTaskInListView
 
     QSplitter *m_splitter = nullptr;
     QToolButton *m_taskButtons[4] = {};
