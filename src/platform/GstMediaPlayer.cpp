@@ -1,6 +1,6 @@
 // Construction, the public interface and the event queue of the GStreamer
 // player. The bus handling and the walk through the playlist are in
-// GstMediaPlayerFlow.cpp.
+// GstMediaPlayerFlow.cpp, the gapless hand-over in GstMediaPlayerPlan.cpp.
 #include "platform/GstMediaPlayer.h"
 
 #include <QDir>
@@ -34,7 +34,7 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
     : MediaPlayer(parent), m_mediaInfo(mediaInfo) {
     gst::ensureInitialised();
     m_debug = qEnvironmentVariableIsSet("KOLVA_PLAYER_DEBUG");
-    m_loads->owner = this;
+    m_workers->owner = this;
     m_openWatchdog.setSingleShot(true);
     m_openWatchdog.setInterval(openTimeoutMs);
     connect(&m_openWatchdog, &QTimer::timeout, this, &GstMediaPlayer::onOpenTimeout);
@@ -81,8 +81,8 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
 
 GstMediaPlayer::~GstMediaPlayer() {
     {
-        QMutexLocker lock(&m_loads->mutex);
-        m_loads->owner = nullptr;
+        QMutexLocker lock(&m_workers->mutex);
+        m_workers->owner = nullptr;
     }
     if (m_playbin) {
         {
@@ -156,8 +156,8 @@ void GstMediaPlayer::pause() {
         return;
     m_state = PlayStatePaused;
     m_wantPlaying = false;
-    if (m_phase != Phase::Idle)
-        setPipelineState(GST_STATE_PAUSED);
+    if (m_phase != Phase::Idle && m_phase != Phase::Checking)
+        setPipelineState(GST_STATE_PAUSED); // (a checked entry opens paused)
     if (m_announced)
         post({EventKind::Status});
 }
@@ -252,15 +252,15 @@ void GstMediaPlayer::warmUp(const QStringList &extensions) {
     // Loading a plugin can take ~150 ms (libav): on a worker thread, the
     // registry is thread-safe. A play meanwhile only waits for a plugin it
     // needs itself, on its streaming thread.
-    m_loads->running.fetch_add(1);
-    QThreadPool::globalInstance()->start([extensions, loads = m_loads] {
+    m_workers->loading.fetch_add(1);
+    QThreadPool::globalInstance()->start([extensions, workers = m_workers] {
         const QStringList missing = gst::warmUpDecoders(extensions);
         if (!missing.isEmpty())
             qInfo("kolva player: not installed: %s",
                   qUtf8Printable(missing.join(QLatin1Char(' '))));
-        QMutexLocker lock(&loads->mutex);
+        QMutexLocker lock(&workers->mutex);
         // The count goes down on the UI thread (no owner: no one counts).
-        if (GstMediaPlayer *owner = loads->owner)
+        if (GstMediaPlayer *owner = workers->owner)
             QMetaObject::invokeMethod(owner, &GstMediaPlayer::prerollForWarmUp,
                                       Qt::QueuedConnection);
     });
@@ -268,7 +268,7 @@ void GstMediaPlayer::warmUp(const QStringList &extensions) {
 
 // UI thread, once a warm-up's plugins are loaded.
 void GstMediaPlayer::prerollForWarmUp() {
-    m_loads->running.fetch_sub(1);
+    m_workers->loading.fetch_sub(1);
     if (!m_playbin || m_phase != Phase::Idle || m_warmingUp || m_state != PlayStateStopped)
         return;
     // One preroll of a tiny silent WAV through this player's own playbin

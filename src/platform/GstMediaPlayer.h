@@ -17,7 +17,7 @@
 //                          old playlist are discarded, state 1, currentMedia
 //                          = p.item(0)  ->  OpenStateChange(7)
 //   play() from 1 or 8     state 3 at once; entries that fail to open are
-//                          skipped silently; when one is open:
+//                          skipped (entrySkipped says why); when one is open:
 //                          OpenStateChange(13), StatusChange(3). If pause()
 //                          came while opening: OpenStateChange(13),
 //                          StatusChange(2). If no entry opens: the end of
@@ -51,10 +51,18 @@
 // go through the kolvavideodrop element (GstVideoDrop.h), so they decode
 // nothing and still drain with the file.
 //
-// Faults: a missing file, an error message, an entry that prerolls empty or
-// not within ten seconds, a clip that starts past the end: the entry and its
-// remaining repeats are skipped (stderr says why); the pipeline goes to NULL
-// before the next one, since a reused typefind can stay broken after an
+// Opening: every new entry's file is first looked at on a worker thread
+// (stat and access, never opened: a FIFO would block), so that a file on a
+// hung share never holds the UI thread; the answer comes back queued, and
+// only a regular readable file is handed to playbin.
+//
+// Faults: a missing, unreadable or irregular file, an error message, an
+// entry that prerolls empty or not within ten seconds (or whose check does
+// not answer within ten seconds), a clip that starts past the end: the entry
+// and its remaining repeats are skipped, each skip told once by entrySkipped
+// with its reason (and on stderr); a known-bad next entry is never handed
+// over gaplessly, it goes through EOS and that check. The pipeline goes to
+// NULL before the next one, since a reused typefind can stay broken after an
 // error. The output: KOLVA_AUDIO_SINK or the given description, else
 // autoaudiosink. When that output cannot be opened (no sound server yet, a
 // device gone) or fails during play, the entry at hand plays on silently in
@@ -120,7 +128,7 @@ public:
     void warmUp(const QStringList &extensions = {QStringLiteral("wav"), QStringLiteral("mp3")});
     // True until the decoders are loaded and the preroll is done (benches
     // and tests wait for it).
-    bool warmingUp() const { return m_warmingUp || m_loads->running.load() > 0; }
+    bool warmingUp() const { return m_warmingUp || m_workers->loading.load() > 0; }
 
     // The element of the audio sink bin with this name (tests attach to a
     // capturing sink), or null. The caller unrefs it.
@@ -140,7 +148,10 @@ private:
         QString uri;
         double duration = 0;
     };
-    enum class Phase { Idle, Prerolling, Seeking, Running };
+    // Checking: the next entry's file is being looked at on a worker (the
+    // pipeline is reset meanwhile); then Prerolling (and Seeking for a clip
+    // or a position) until it plays: Running.
+    enum class Phase { Idle, Checking, Prerolling, Seeking, Running };
     enum class EventKind { OpenState, Status, Position };
     struct Event {
         EventKind kind = EventKind::Status;
@@ -172,6 +183,10 @@ private:
     void resetPipeline();
     void openPlay(int index, int playNo);
     void openFrom(int index);
+    void checkAndOpen(int index, int playNo, const QString &fault = QString());
+    void onFileChecked(quint64 checkNo, int index, int playNo, const QString &fault,
+                       const QString &problem);
+    void skipEntry(int index, const QString &reason);
     void restartSameEntry(const Play &next);
     bool seekToClip(double fileDuration);
     void entryOpened();
@@ -185,6 +200,8 @@ private:
     Media mediaFor(int index, double duration) const;
     void setPipelineState(int state);
     void applyVolume();
+
+    static qint64 nowMs(); // wall-clock ms, for the spin guard
 
     // Event queue.
     void post(Event event);
@@ -206,7 +223,7 @@ private:
     Phase m_phase = Phase::Idle;
     bool m_wantPlaying = false;
     bool m_announced = false; // the StatusChange of this play() was posted
-    int m_openIndex = -1;     // entry being opened (Prerolling/Seeking)
+    int m_openIndex = -1;     // entry being opened (Checking/Prerolling/Seeking)
     int m_openPlayNo = 1;
     double m_pendingPosition = -1;
     double m_openFileDuration = 0; // seconds, of the file being opened
@@ -218,18 +235,20 @@ private:
     bool m_debug = false;       // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
     int m_quickEnds = 0;        // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
-    QTimer m_openWatchdog;                        // an entry that never opens is skipped
-    bool m_warmingUp = false;                     // the warm-up preroll runs (phase Idle)
+    QTimer m_openWatchdog;    // an entry whose check or open never ends is skipped
+    bool m_warmingUp = false; // the warm-up preroll runs (phase Idle)
     std::unique_ptr<QTemporaryFile> m_warmUpFile; // a tiny silent WAV
-    // Decoder loads running on worker threads; shared, as a worker may
-    // outlive the player (owner is cleared under the mutex then).
-    struct Loads {
+    // Work on worker threads (decoder loads, file checks); shared, as a
+    // worker may outlive the player (owner is cleared under the mutex then,
+    // and its answer goes nowhere).
+    struct Workers {
         QMutex mutex;
         GstMediaPlayer *owner = nullptr;
-        std::atomic<int> running{0};
+        std::atomic<int> loading{0}; // decoder loads running
     };
-    std::shared_ptr<Loads> m_loads = std::make_shared<Loads>();
-    QString m_planAwaits; // the plan waits for this file's length (cache)
+    std::shared_ptr<Workers> m_workers = std::make_shared<Workers>();
+    quint64 m_checkNo = 0; // the file check whose answer is awaited (Checking)
+    QString m_planAwaits;  // the plan waits for this file's length (cache)
 
     // Shared with the streaming threads.
     std::atomic<quint64> m_generation{1};

@@ -1,9 +1,10 @@
 // The GStreamer side of the player: bus messages brought to the UI thread,
-// opening entries (preroll, clip seek, play), gapless hand-over in
-// about-to-finish, skipping faulty entries and the end of a pass.
+// the audio output and its fallback, opening entries (file check, preroll,
+// clip seek, play), skipping faulty entries and the end of a pass. The
+// gapless hand-over is in GstMediaPlayerPlan.cpp.
 #include <QDateTime>
-#include <QDeadlineTimer>
 #include <QMetaObject>
+#include <QThreadPool>
 #include <cmath>
 #include <gst/gst.h>
 
@@ -17,10 +18,6 @@ namespace {
 
 using MessageRef = std::shared_ptr<GstMessage>;
 
-qint64 nowMs() {
-    return QDateTime::currentMSecsSinceEpoch();
-}
-
 gint64 toClock(double seconds) {
     return gint64(std::llround(seconds * double(GST_SECOND)));
 }
@@ -28,10 +25,12 @@ gint64 toClock(double seconds) {
 // A play shorter than this counts as "ended at once" for the spin guard.
 constexpr qint64 quickEndMs = 20;
 constexpr int maxQuickEnds = 50;
-// How long about-to-finish waits for the UI thread's plan.
-constexpr int maxPlanWaitMs = 1000;
 
 } // namespace
+
+qint64 GstMediaPlayer::nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
 
 // Any thread. The one place bus messages enter: the few kinds the player
 // uses are held by reference and posted to the UI thread with the
@@ -53,34 +52,6 @@ int GstMediaPlayer::busSyncHandler(GstMessage *message, void *data) {
         self, [self, held, generation] { self->handleMessage(held.get(), generation); },
         Qt::QueuedConnection);
     return GST_BUS_DROP;
-}
-
-// Streaming thread. Gapless: the next URI must be set before returning. With
-// short files this fires as soon as a stream starts, possibly before the UI
-// thread has worked out what comes next: then it waits for that (briefly;
-// the sink still has the whole stream to play meanwhile).
-void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
-    auto *self = static_cast<GstMediaPlayer *>(data);
-    QMutexLocker lock(&self->m_planMutex);
-    QDeadlineTimer deadline(maxPlanWaitMs);
-    while (!self->m_plan && self->m_planPending && !deadline.hasExpired())
-        self->m_planReady.wait(&self->m_planMutex, deadline);
-    if (self->m_debug)
-        qInfo("kolva player %s: about to finish, %s", qUtf8Printable(self->Tag),
-              self->m_plan ? "next is ready" : "nothing ready");
-    if (!self->m_plan)
-        return; // nothing prepared: EOS follows and the UI thread goes on
-    g_object_set(playbin, "uri", self->m_plan->uri.toUtf8().constData(), nullptr);
-    if (self->m_debug)
-        qInfo("kolva player %s: handed over entry %d play %d", qUtf8Printable(self->Tag),
-              self->m_plan->index, self->m_plan->playNo);
-    self->m_handedOver.push_back(*self->m_plan);
-    self->m_plan.reset();
-    self->m_planPending = true; // the UI thread plans the one after
-    ++self->m_handOvers;
-    lock.unlock();
-    QMetaObject::invokeMethod(
-        self, [self] { self->updatePlan(); }, Qt::QueuedConnection);
 }
 
 void GstMediaPlayer::handleMessage(GstMessage *message, quint64 generation) {
@@ -149,11 +120,6 @@ void GstMediaPlayer::onError(GstMessage *message) {
     } else {
         return;
     }
-    const QString ref = m_playlist && faulty >= 0 && faulty < m_playlist->count()
-                            ? m_playlist->entries[faulty].ref
-                            : QString();
-    qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag), qUtf8Printable(ref),
-             qUtf8Printable(text));
     entryFaulty(faulty, text); // GStreamer's own reason
 }
 
@@ -223,8 +189,8 @@ bool GstMediaPlayer::installRealOutput(GstElement *probed) {
 void GstMediaPlayer::retryRealOutput() {
     if (!m_silentSink || !m_playbin)
         return;
-    if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking)
-        return; // the entry being opened tried already
+    if (m_phase == Phase::Checking || m_phase == Phase::Prerolling || m_phase == Phase::Seeking)
+        return; // the entry being opened tries (or tried) already
     QString warning;
     GstElement *sink = gst::makeAudioSink(m_sinkDescription, &warning);
     if (!warning.isEmpty()) {
@@ -288,8 +254,6 @@ void GstMediaPlayer::onAsyncDone() {
         }
         if (isClipped(m_openIndex) || m_pendingPosition >= 0) {
             if (!seekToClip(m_openFileDuration)) {
-                qWarning("kolva player %s: skipping \"%s\": the clip lies outside the file",
-                         qUtf8Printable(Tag), qUtf8Printable(m_playlist->entries[m_openIndex].ref));
                 entryFaulty(m_openIndex, QStringLiteral("剪辑超出文件长度"));
                 return;
             }
@@ -301,35 +265,6 @@ void GstMediaPlayer::onAsyncDone() {
         entryOpened();
     }
     // Running: the ASYNC_DONE of a pause or a position change; nothing waits.
-}
-
-void GstMediaPlayer::onStreamStart(GstMessage *message) {
-    guint group = 0;
-    const bool hasGroup = gst_message_parse_group_id(message, &group);
-    if (!m_haveGroup) {
-        m_haveGroup = true;
-        m_groupId = group;
-        return;
-    }
-    if (!hasGroup || group == m_groupId)
-        return; // the same stream again (after a flush)
-    m_groupId = group;
-    std::optional<Play> started;
-    {
-        QMutexLocker lock(&m_planMutex);
-        if (!m_handedOver.empty()) {
-            started = m_handedOver.front();
-            m_handedOver.pop_front();
-        }
-    }
-    if (!started)
-        return;
-    // The handed-over file now sounds: it is the current entry.
-    m_current = mediaFor(started->index, started->duration);
-    m_currentPlayNo = started->playNo;
-    m_openedAtMs = nowMs();
-    post({EventKind::OpenState, OpenStateMediaOpen});
-    updatePlan();
 }
 
 void GstMediaPlayer::onEndOfStream() {
@@ -372,7 +307,7 @@ void GstMediaPlayer::onEndOfStream() {
         restartSameEntry(*next);
         return;
     }
-    openPlay(next->index, next->playNo);
+    checkAndOpen(next->index, next->playNo);
 }
 
 void GstMediaPlayer::resetPipeline() {
@@ -406,20 +341,67 @@ void GstMediaPlayer::resetPipeline() {
 }
 
 void GstMediaPlayer::openFrom(int index) {
-    const int count = m_playlist ? m_playlist->count() : 0;
-    // Entries whose file is plainly missing are passed over here, without a
-    // trip through GStreamer.
-    for (int i = qMax(0, index); i < count; ++i) {
-        const QString problem = mediaFileProblem(m_playlist->entries[i].ref);
-        if (problem.isEmpty()) {
-            openPlay(i, 1);
-            return;
-        }
-        qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag),
-                 qUtf8Printable(m_playlist->entries[i].ref), qUtf8Printable(problem));
-        noteSkipped(m_playlist->entries[i].ref, problem);
+    checkAndOpen(qMax(0, index), 1);
+}
+
+// Every new entry's file is looked at on a worker before GStreamer opens it:
+// a file on a share that hangs must not hold the UI thread, and a missing
+// file, a folder, a FIFO or a device is passed over with its own reason
+// without being opened (filesrc would wait on a FIFO for a writer). With a
+// fault the entry has failed in GStreamer: the check then tells whether the
+// file itself is the cause (gone, unreadable meanwhile) for the report, and
+// the walk goes on after it. The answer comes back as a queued call.
+void GstMediaPlayer::checkAndOpen(int index, int playNo, const QString &fault) {
+    resetPipeline();
+    if (!m_playbin || !m_playlist || index < 0 || index >= m_playlist->count()) {
+        endOfPass();
+        return;
     }
-    endOfPass();
+    m_phase = Phase::Checking;
+    m_openIndex = index;
+    m_openPlayNo = playNo;
+    m_openWatchdog.start(); // a check stuck on a hung share must not hold the player
+    const quint64 checkNo = ++m_checkNo;
+    // A thread at once, never queued behind a decoder load or a check that
+    // hangs: the pool starts one beyond its limit for a reserved slot.
+    QThreadPool *pool = QThreadPool::globalInstance();
+    pool->reserveThread();
+    pool->startOnReservedThread([path = m_playlist->entries[index].ref, checkNo, index, playNo,
+                                 fault, workers = m_workers] {
+        const QString problem = mediaFileProblem(path);
+        QMutexLocker lock(&workers->mutex);
+        if (GstMediaPlayer *owner = workers->owner)
+            QMetaObject::invokeMethod(
+                owner,
+                [owner, checkNo, index, playNo, fault, problem] {
+                    owner->onFileChecked(checkNo, index, playNo, fault, problem);
+                },
+                Qt::QueuedConnection);
+    });
+}
+
+// UI thread: the answer of checkAndOpen's worker.
+void GstMediaPlayer::onFileChecked(quint64 checkNo, int index, int playNo, const QString &fault,
+                                   const QString &problem) {
+    if (m_phase != Phase::Checking || checkNo != m_checkNo)
+        return; // stopped, another playlist, or given up meanwhile
+    m_openWatchdog.stop();
+    if (problem.isEmpty() && fault.isEmpty()) {
+        openPlay(index, playNo);
+        return;
+    }
+    skipEntry(index, problem.isEmpty() ? notPlayableReason(fault) : problem);
+    m_pendingPosition = -1; // a position asked for this entry is not the next one's
+    checkAndOpen(index + 1, 1);
+}
+
+// The one place an entry is passed over: the log and the entrySkipped event
+// (the play history, the error line), once per skip.
+void GstMediaPlayer::skipEntry(int index, const QString &reason) {
+    const QString &path = m_playlist->entries[index].ref;
+    qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag), qUtf8Printable(path),
+             qUtf8Printable(reason));
+    noteSkipped(path, reason);
 }
 
 void GstMediaPlayer::openPlay(int index, int playNo) {
@@ -478,10 +460,16 @@ void GstMediaPlayer::openPlay(int index, int playNo) {
 // An entry that neither opens nor fails (a stream that never prerolls) must
 // not hold the player: after a while it counts as faulty.
 void GstMediaPlayer::onOpenTimeout() {
+    if (m_phase == Phase::Checking) {
+        // The file's folder does not answer (a hung share): its worker is
+        // left to it, the walk goes on.
+        skipEntry(m_openIndex, QStringLiteral("文件不可读：无应答"));
+        m_pendingPosition = -1;
+        checkAndOpen(m_openIndex + 1, 1);
+        return;
+    }
     if (m_phase != Phase::Prerolling && m_phase != Phase::Seeking)
         return;
-    qWarning("kolva player %s: skipping \"%s\": it does not open", qUtf8Printable(Tag),
-             qUtf8Printable(m_playlist->entries[m_openIndex].ref));
     entryFaulty(m_openIndex, QStringLiteral("打开超时"));
 }
 
@@ -537,16 +525,14 @@ void GstMediaPlayer::noteSkipped(const QString &path, const QString &reason) {
 }
 
 void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
-    if (m_playlist && index >= 0 && index < m_playlist->count() &&
-        (m_state == PlayStatePlaying || m_state == PlayStatePaused))
-        noteSkipped(m_playlist->entries[index].ref, notPlayableReason(reason));
     m_announceOpen = true;
     m_hardReset = true;
     // The whole entry goes, with its remaining repeats: a broken file
-    // repeated endlessly must not keep the player busy.
+    // repeated endlessly must not keep the player busy. Reported once its
+    // file has been looked at (checkAndOpen).
     if (m_state != PlayStatePlaying && m_state != PlayStatePaused)
         return;
-    openFrom(index + 1);
+    checkAndOpen(index, m_openPlayNo, reason);
 }
 
 void GstMediaPlayer::endOfPass() {
@@ -568,117 +554,6 @@ void GstMediaPlayer::endOfPass() {
 bool GstMediaPlayer::isClipped(int index) const {
     const PlaylistEntry &e = m_playlist->entries[index];
     return e.startSeconds > 0 || e.durationSeconds > 0;
-}
-
-// gaplessOnly: the next play as a hand-over, which needs the file's length
-// from the cache (never a blocking discovery). When the length is not known
-// yet, nothing is planned and *lengthAwaited names the file being asked.
-std::optional<GstMediaPlayer::Play>
-GstMediaPlayer::nextPlayAfter(int index, int playNo, bool gaplessOnly, QString *lengthAwaited) {
-    if (!m_playlist || index < 0 || index >= m_playlist->count())
-        return std::nullopt;
-    const PlaylistEntry &entry = m_playlist->entries[index];
-    Play next;
-    std::optional<double> length;
-    const auto lengthOf = [&](int i) {
-        length = m_mediaInfo.lookup(m_playlist->entries[i].ref);
-        if (!length && lengthAwaited)
-            *lengthAwaited = m_playlist->entries[i].ref;
-        return length;
-    };
-    if (entry.plays < 0 || playNo < entry.plays) {
-        next.index = index;
-        next.playNo = playNo + 1;
-    } else {
-        next.index = -1;
-        for (int i = index + 1; i < m_playlist->count(); ++i) {
-            // For a hand-over the file must be known good: an error in a
-            // handed-over stream would cut the sounding one short.
-            if (!gaplessOnly) {
-                next.index = i;
-                break;
-            }
-            if (!lengthOf(i))
-                return std::nullopt; // asked; planned again once it is known
-            if (*length > 0) {
-                next.index = i;
-                break;
-            }
-            qWarning("kolva player %s: skipping \"%s\": not playable", qUtf8Printable(Tag),
-                     qUtf8Printable(m_playlist->entries[i].ref));
-        }
-        if (next.index < 0)
-            return std::nullopt;
-    }
-    if (gaplessOnly && isClipped(next.index))
-        return std::nullopt; // needs a seek: done after EOS
-    const QString &ref = m_playlist->entries[next.index].ref;
-    next.uri = gst::fileUri(ref);
-    if (next.uri.isEmpty() && gaplessOnly)
-        return std::nullopt;
-    if (gaplessOnly && !length && !lengthOf(next.index))
-        return std::nullopt; // a repeat whose length is not known yet
-    next.duration = gaplessOnly ? *length : 0;
-    if (gaplessOnly && next.duration < 0.05)
-        return std::nullopt; // tiny files go through the EOS path (spin guard)
-    return next;
-}
-
-void GstMediaPlayer::updatePlan() {
-    if (!m_playlist)
-        return;
-    Play base;
-    quint64 seen = 0;
-    {
-        QMutexLocker lock(&m_planMutex);
-        if (m_plan)
-            return;
-        seen = m_handOvers;
-        if (!m_handedOver.empty()) {
-            base = m_handedOver.back();
-        } else if (m_phase == Phase::Running) {
-            base.index = m_current.index;
-            base.playNo = m_currentPlayNo;
-        } else if (m_phase == Phase::Prerolling && !isClipped(m_openIndex) &&
-                   m_pendingPosition < 0) {
-            base.index = m_openIndex; // started straight in PLAYING
-            base.playNo = m_openPlayNo;
-        } else {
-            return; // a clip: planned once its seek is done
-        }
-    }
-    // Outside the lock: about-to-finish may be waiting on it.
-    QString awaited;
-    const std::optional<Play> next = nextPlayAfter(base.index, base.playNo, true, &awaited);
-    QMutexLocker lock(&m_planMutex);
-    if (m_handOvers != seen)
-        return; // handed over meanwhile: that hand-over asked for a new plan
-    m_planAwaits = awaited;
-    if (!awaited.isEmpty()) {
-        // The length comes by onLengthKnown; about-to-finish waits for the
-        // plan meanwhile (up to its limit), as it does for this call.
-        m_planPending = true;
-        return;
-    }
-    if (next && !m_plan) {
-        m_plan = next;
-        if (m_debug)
-            qInfo("kolva player %s: planned entry %d play %d", qUtf8Printable(Tag), next->index,
-                  next->playNo);
-    }
-    m_planPending = false;
-    m_planReady.wakeAll();
-}
-
-// UI thread: an answer of the media-length cache (for anyone's question).
-void GstMediaPlayer::onLengthKnown(const QString &path, double seconds) {
-    if (m_phase == Phase::Running && m_current.duration <= 0 && seconds > 0 &&
-        m_current.sourceURL == path)
-        m_current.duration = seconds;
-    if (!m_planAwaits.isEmpty() && m_planAwaits == path) {
-        m_planAwaits.clear();
-        updatePlan();
-    }
 }
 
 } // namespace kolva

@@ -161,10 +161,6 @@ void PlayerControl::onPlaylistEnded(int index, const Playlist &playlist) {
     nextRegion(index, regionId);
 }
 
-bool PlayerControl::isPlayableFile(const QString &filePath) {
-    return Players[InsertPlayer]->newMedia(filePath).duration != 0;
-}
-
 // --- Tasks and regions -----------------------------------------------------------
 
 void PlayerControl::note(const QString &event, const QString &title, const QString &detail) {

@@ -104,8 +104,6 @@ public:
     // of missing files would rewrite its playlist without pause.
     void onPlaylistEnded(int index, const Playlist &playlist);
 
-    bool isPlayableFile(const QString &filePath);
-
     // --- Tasks and regions -------------------------------------------------
     // lateMs: how long after its start second the schedule started it; -1
     // for a start by hand.

@@ -140,15 +140,6 @@ TEST(PlayerControl, TaskWithoutRegionsOnlyAsksForThePowerOff) {
     EXPECT_TRUE(s.mainPlayer.calls.isEmpty());
 }
 
-TEST(PlayerControl, PlayableFilesAreAskedOfTheInsertPlayer) {
-    Slots s;
-    s.insertPlayer.setMediaDuration("/m/broken.mp3", 0);
-    EXPECT_FALSE(s.players.isPlayableFile("/m/broken.mp3"));
-    EXPECT_TRUE(s.players.isPlayableFile("/m/good.mp3"));
-    EXPECT_EQ(s.insertPlayer.calls.filter("newMedia").size(), 2);
-    EXPECT_TRUE(s.mainPlayer.calls.isEmpty());
-}
-
 TEST(PlayerControl, UnwritablePlaylistPlaysFromMemoryAndIsToldOncePerTask) {
     Slots s;
     QStringList errors;
