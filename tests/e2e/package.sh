@@ -7,24 +7,14 @@
 # capturing sink, and the playlist is written beside it, never into /opt.
 #   package.sh APP_DIR TEST_BIN_DIR
 set -euo pipefail
+source "$(dirname "$0")/lib/common.sh"
 build=$(cd "$1/.." && pwd)
 if [ "$(id -u)" -ne 0 ] || ! id nobody >/dev/null 2>&1; then
   echo "SKIP: running as another user needs root and a 'nobody' user"
   exit 77
 fi
-work=$(mktemp -d)
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  [ -f "$work/out/kolva.log" ] && sed 's/^/  log: /' "$work/out/kolva.log" >&2
-  exit 1
-}
 chmod 755 "$work"
+log=$work/out/kolva.log
 
 # 1. The package, its name and its declared dependencies.
 (cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
@@ -49,17 +39,9 @@ grep -q '^Exec="/opt/kolva/kolva"' "$root/usr/share/applications/kolva.desktop" 
 out=$work/out
 mkdir -p "$out" "$work/media" "$work/home/data"
 song=$work/media/tone.wav
-gst-launch-1.0 -q audiotestsrc wave=sine freq=440 volume=0.5 samplesperbuffer=4410 num-buffers=15 \
-  ! audio/x-raw,format=S16LE,rate=44100,channels=2 ! wavenc ! filesink location="$song" >/dev/null
+e2e_tone "$song"
 start=$(date -d '+8 seconds' +%H:%M:%S)
-{
-  printf '%s\r\n' '<?xml version="1.0"?>' '<!--请以Unicode格式保存本文档-->' '<Tasklist>'
-  printf '\t%s\r\n' "<Task Enabled=\"True\" Title=\"安装包\" Volume=\"100\" StartTime=\"$start\" Duration=\"\" StopTime=\"\" PowerOff=\"True\">"
-  printf '\t\t%s\r\n' '<Region Title="区间" Volume="-1" Sort="0" Repeat="0" Duration="">'
-  printf '\t\t\t%s\r\n' "<Song Repeat=\"0\" StartTime=\"\" Duration=\"\" SongFile=\"$song\"/>"
-  printf '\t\t%s\r\n' '</Region>' && printf '\t%s\r\n' '</Task>'
-  printf '%s' '</Tasklist>'
-} | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$app/user/task.xtask.dll"
+e2e_task 安装包 "$start" True "$song" | e2e_task_list "$app/user/task.xtask.dll"
 chmod -R a-w "$app"
 chmod 755 "$work/media" && chmod 644 "$song"
 chown -R nobody "$out" "$work/home"
@@ -69,14 +51,10 @@ data=$work/home/data/kolva
 setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups \
   env -i PATH="$PATH" HOME="$work/home" XDG_DATA_HOME="$work/home/data" QT_QPA_PLATFORM=offscreen \
   KOLVA_AUDIO_SINK="wavenc ! filesink location=$out/capture.wav" \
-  KOLVA_POWER_OFF_CMD="touch '$out/poweroff'" "$app/kolva" >"$out/kolva.log" 2>&1 &
+  KOLVA_POWER_OFF_CMD="touch '$out/poweroff'" "$app/kolva" >"$log" 2>&1 &
 pid=$!
-for _ in $(seq 1 300); do
-  [ -e "$out/poweroff" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "the program ended early"
-  sleep 0.1
-done
-[ -e "$out/poweroff" ] || fail "the due task did not play to its end"
+e2e_pids+=("$pid")
+e2e_wait 30 test -e "$out/poweroff" || fail "the due task did not play to its end"
 
 cmp -s "$app/user/task.xtask.dll" "$data/user/task.xtask.dll" || fail "shipped list not copied in"
 [ "$(stat -c %U "$data/user/task.xtask.dll")" = nobody ] || fail "copied list is not the user's"
@@ -84,15 +62,5 @@ grep -q "<Ref href=\"$song\"/>" "$data/template.asx.dll" || fail "no playlist in
 [ ! -e "$app/template.asx.dll" ] || fail "wrote into the install folder"
 ! grep -q "Permission denied" "$out/kolva.log" || fail "a write was refused"
 
-python3 - "$out/capture.wav" <<'PY' || fail "capture check"
-import struct, sys, math
-data = open(sys.argv[1], 'rb').read()
-pcm = data[data.find(b'data') + 8:]
-samples = struct.unpack('<%dh' % (len(pcm) // 2), pcm[:len(pcm) // 2 * 2])
-seconds = len(samples) / 2 / 44100
-rms = math.sqrt(sum((s / 32768.0) ** 2 for s in samples) / max(1, len(samples)))
-print('capture: %.2f s, rms %.3f' % (seconds, rms))
-assert 1.2 <= seconds <= 2.0, 'unexpected length %.2f s' % seconds
-assert rms > 0.1, 'silent capture (rms %.4f)' % rms
-PY
+e2e_check_wav "$out/capture.wav" 1.2 2.0
 echo "package: ok"

@@ -82,9 +82,14 @@ void HolidayDialog::buildWidgets() {
 
     auto *dateLabel = new QLabel(QStringLiteral("日期"), this);
     dateLabel->setBuddy(m_date);
+    // On Linux a screen reader names a combo box by its label (its own name
+    // is its current text), so the kind box gets one too.
+    auto *kindLabel = new QLabel(QStringLiteral("休/班"), this);
+    kindLabel->setBuddy(m_kind);
     auto *addRow = new QHBoxLayout;
     addRow->addWidget(dateLabel);
     addRow->addWidget(m_date);
+    addRow->addWidget(kindLabel);
     addRow->addWidget(m_kind, 1);
     addRow->addWidget(m_add);
     auto *buttons = new QHBoxLayout;

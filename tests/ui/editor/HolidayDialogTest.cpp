@@ -2,6 +2,7 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -58,6 +59,12 @@ TEST(HolidayDialog, AddRemoveAndSaveRoundTrip) {
          std::initializer_list<QWidget *>{d.entryList(), d.dateBox(), d.kindBox(), d.addButton(),
                                           d.removeButton(), d.saveButton()})
         EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+    // A screen reader on Linux names the two boxes by the labels they are the buddies of.
+    QStringList labelled;
+    for (QLabel *label : d.findChildren<QLabel *>())
+        if (label->buddy() == d.dateBox() || label->buddy() == d.kindBox())
+            labelled << label->text();
+    EXPECT_EQ(labelled, QStringList({"日期", "休/班"}));
     d.dateBox()->setDate(QDate(2026, 10, 10));
     d.kindBox()->setCurrentIndex(1);
     d.addButton()->click();
