@@ -3,7 +3,9 @@
 // start-up, a reload of the task list (which warms the players up again), a
 // task of 50 songs none of which has been looked at before, some of them
 // FIFOs whose writer sleeps before it writes (a path that answers slowly),
-// and an insert task due while it plays. A 5 ms precise timer in the same
+// some in a folder "slowshare" whose every lookup takes long when
+// run-stall.sh preloads its shim (a network share that answers slowly), and
+// an insert task due while it plays. A 5 ms precise timer in the same
 // event loop notes how late each of its timeouts comes.
 //   stall_bench [songs]
 // Needs QT_QPA_PLATFORM=offscreen and KOLVA_AUDIO_SINK (run-stall.sh sets them).
@@ -73,17 +75,21 @@ int main(int argc, char **argv) {
     const int songs = argc > 1 ? std::max(2, atoi(argv[1])) : 50;
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("user"));
-    QDir(dir.path()).mkpath(QStringLiteral("songs"));
+    QDir(dir.path()).mkpath(QStringLiteral("songs/slowshare"));
     test::MediaGen gen(dir.filePath(QStringLiteral("media")));
 
     // Fresh files (never discovered), every fifth a FIFO whose writer feeds
     // it only after sleeping: a reader that opens it waits (the player and
-    // the length cache pass it by without opening it).
+    // the length cache pass it by without opening it). Every fifth (another
+    // one, the first and each after a FIFO) lies on the slow share.
     std::vector<std::unique_ptr<QProcess>> writers;
     const QString tone = gen.make(QStringLiteral("tone"), {{700, 0.15}});
     QList<Song> list;
     for (int i = 0; i < songs; ++i) {
-        const QString path = dir.filePath(QStringLiteral("songs/%1.wav").arg(i, 2, 10, QChar('0')));
+        const QString path =
+            dir.filePath(QStringLiteral("songs/%1%2.wav")
+                             .arg(i % 5 == 0 ? QStringLiteral("slowshare/") : QString())
+                             .arg(i, 2, 10, QChar('0')));
         if (i % 5 == 4) {
             ::mkfifo(QFile::encodeName(path).constData(), 0600);
             auto writer = std::make_unique<QProcess>();
@@ -195,8 +201,11 @@ int main(int argc, char **argv) {
         }
     }
     std::printf("longest UI-thread stall over the run: %.1f ms; less the time it waited for a "
-                "core: %.1f ms (%s; %ld samples of a 5 ms timer, %d songs)\n",
-                worst, worstOwn, where, samples, songs);
+                "core: %.1f ms (%s; %ld samples of a 5 ms timer, %d songs, lookups on the "
+                "slow share %s ms)\n",
+                worst, worstOwn, where, samples, songs,
+                qEnvironmentVariableIsSet("LD_PRELOAD") ? qgetenv("KOLVA_SLOW_MS").constData()
+                                                        : "not slowed");
     std::sort(stalls.begin(), stalls.end(),
               [](const Stall &a, const Stall &b) { return a.ms > b.ms; });
     for (size_t i = 0; i < std::min<size_t>(5, stalls.size()); ++i)
