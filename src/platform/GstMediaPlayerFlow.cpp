@@ -4,9 +4,9 @@
 // gapless hand-over is in GstMediaPlayerPlan.cpp.
 #include <QDateTime>
 #include <QMetaObject>
-#include <QThreadPool>
 #include <cmath>
 #include <gst/gst.h>
+#include <thread>
 
 #include "platform/GstMediaPlayer.h"
 #include "platform/GstSupport.h"
@@ -362,12 +362,12 @@ void GstMediaPlayer::checkAndOpen(int index, int playNo, const QString &fault) {
     m_openPlayNo = playNo;
     m_openWatchdog.start(); // a check stuck on a hung share must not hold the player
     const quint64 checkNo = ++m_checkNo;
-    // A thread at once, never queued behind a decoder load or a check that
-    // hangs: the pool starts one beyond its limit for a reserved slot.
-    QThreadPool *pool = QThreadPool::globalInstance();
-    pool->reserveThread();
-    pool->startOnReservedThread([path = m_playlist->entries[index].ref, checkNo, index, playNo,
-                                 fault, workers = m_workers] {
+    // A thread of its own at once, never queued behind a decoder load or a
+    // check that hangs, and detached: a stat stuck on a hung share must not
+    // hold up the program's exit either (a pool waits for its threads). It
+    // shares only the worker block, which outlives the player.
+    std::thread([path = m_playlist->entries[index].ref, checkNo, index, playNo, fault,
+                 workers = m_workers] {
         const QString problem = mediaFileProblem(path);
         QMutexLocker lock(&workers->mutex);
         if (GstMediaPlayer *owner = workers->owner)
@@ -377,7 +377,7 @@ void GstMediaPlayer::checkAndOpen(int index, int playNo, const QString &fault) {
                     owner->onFileChecked(checkNo, index, playNo, fault, problem);
                 },
                 Qt::QueuedConnection);
-    });
+    }).detach();
 }
 
 // UI thread: the answer of checkAndOpen's worker.
