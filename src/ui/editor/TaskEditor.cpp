@@ -63,7 +63,8 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
                        QWidget *parent)
     : QDialog(parent), m_taskFile(taskFile),
       m_holidayFile(QFileInfo(taskFile).dir().filePath(QStringLiteral("holidays.txt"))),
-      m_dialogs(dialogs), m_lengths(lengths) {
+      m_dialogs(dialogs), m_lengths(lengths), m_enabledIcon(dotIcon(QColor(0x30, 0xa0, 0x40))),
+      m_disabledIcon(dotIcon(QColor(0xa0, 0xa0, 0xa0))) {
     buildWidgets();
     // Opening: nothing counts as an edit while the window fills itself.
     m_loading = true;
@@ -114,8 +115,7 @@ void TaskEditor::fillRow(QTreeWidgetItem *row, const Task &task, bool fullStartT
     const int image = task.Enabled ? 1 : 2;
     row->setData(0, KeyRole, keyOf(task.TaskID));
     row->setData(0, ImageIndexRole, image);
-    row->setIcon(0, image == 1 ? dotIcon(QColor(0x30, 0xa0, 0x40))
-                               : dotIcon(QColor(0xa0, 0xa0, 0xa0)));
+    row->setIcon(0, image == 1 ? m_enabledIcon : m_disabledIcon);
     row->setText(0, QString());
     row->setData(0, Qt::AccessibleTextRole,
                  task.Enabled ? QStringLiteral("启用") : QStringLiteral("停用"));

@@ -19,6 +19,7 @@
 // Thread: UI thread only.
 
 #include <QDialog>
+#include <QIcon>
 #include <QList>
 
 #include "model/Task.h"
@@ -156,6 +157,9 @@ private:
     Dialogs &m_dialogs;
     MediaLengths &m_lengths;
     TaskList m_tasks;
+    // The rows' pictures, drawn once and shared by every row.
+    QIcon m_enabledIcon;
+    QIcon m_disabledIcon;
     bool m_loading = false;
     QString m_shownKey; // the Tag of lblTaskInListView
 

@@ -30,8 +30,10 @@ namespace kolva {
 namespace {
 
 // The longest a background slice holds the UI thread (one editor more may
-// finish after it).
-constexpr qint64 kSliceNs = 8'000'000;
+// finish after it). The turn also lays out and paints what the slice built,
+// and the event loop may run two slices in one turn, so it stays well under
+// the 20 ms a turn may take.
+constexpr qint64 kSliceNs = 4'000'000;
 
 } // namespace
 
@@ -44,8 +46,10 @@ void TaskEditor::showRegions(const QVector<Region> &regions) {
         m_slots.append({j + 1, regions[j], nullptr});
     if (!m_slots.isEmpty()) {
         buildRegionEditor(0); // also gives the height of one editor
+        // A spacer gets no layout spacing of its own, an editor does: each
+        // spacer carries it, so a built editor takes exactly its place.
         for (int i = 1; i < m_slots.size(); ++i)
-            m_regionLayout->addSpacing(m_regionHeight);
+            m_regionLayout->addSpacing(m_regionHeight + m_regionLayout->spacing());
     }
     m_content->setUpdatesEnabled(true);
     m_bg->verticalScrollBar()->setValue(0);
@@ -63,6 +67,10 @@ RegionEditor *TaskEditor::buildRegionEditor(int index) {
         editor = m_spareRegions.takeLast();
     } else {
         editor = new RegionEditor(m_dialogs, m_lengths, m_content);
+        // Every editor keeps the height of its placeholder: a content panel
+        // a few pixels short for a moment would otherwise squeeze (resize
+        // and lay out again) every built editor at each new one.
+        editor->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         connect(editor, &RegionEditor::RegionChanged, this, &TaskEditor::markChanged);
         connect(editor, &RegionEditor::RegionRemoved, this,
                 [this, editor] { regionRemoved(editor); });

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -38,6 +39,15 @@ Task task(const QString &title, const QString &start, int regions = 0) {
     }
     return t;
 }
+
+// Counts the resizes of the widgets it watches.
+struct ResizeCounter : QObject {
+    int resizes = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        resizes += event->type() == QEvent::Resize;
+        return false;
+    }
+};
 
 struct Rig {
     QTemporaryDir dir;
@@ -470,10 +480,23 @@ TEST(TaskEditor, LargeTaskBuildsRegionEditorsLazilyAndSavesEveryRegion) {
     }
     EXPECT_EQ(saved[0].Regions[100].Title, "区间101");
 
-    // The idle event loop builds the rest, a slice at a time.
+    // The idle event loop builds the rest, a slice at a time. Each new
+    // editor takes exactly its placeholder's room: the panel keeps its
+    // height and the editors built before are neither resized nor laid out
+    // again.
+    ed.picture4()->layout()->activate();
+    const int panelHeight = ed.picture4()->height();
+    ResizeCounter counter;
+    for (RegionEditor *r : ed.picture4()->findChildren<RegionEditor *>()) {
+        if (r->isVisible())
+            r->installEventFilter(&counter);
+    }
     for (int turn = 0; turn < 2000 && ed.builtRegionCount() < ed.regionCount(); ++turn)
         QCoreApplication::processEvents();
     EXPECT_EQ(ed.builtRegionCount(), 101);
+    ed.picture4()->layout()->activate();
+    EXPECT_EQ(ed.picture4()->height(), panelHeight);
+    EXPECT_EQ(counter.resizes, 0);
     QList<QWidget *> chain;
     for (QWidget *w = ed.check1()->nextInFocusChain(); w != ed.check1(); w = w->nextInFocusChain())
         chain << w;
