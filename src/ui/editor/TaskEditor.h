@@ -188,7 +188,6 @@ private:
         int number = 0;
         Region region;
         RegionEditor *editor = nullptr;
-        QWidget *placeholder = nullptr;
     };
     QVector<RegionSlot> m_slots;
     int m_regionHeight = 0;               // of a built editor, for the placeholders
