@@ -18,15 +18,7 @@ echo "== in process =="
 "$build/bench/due_latency_bench" "$runs" "$tasks" 2>/dev/null
 
 echo "== the real program, output captured by a file sink =="
-work=$(mktemp -d)
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+. "$(dirname "$0")/lib/private-home.sh"
 export KOLVA_POWER_OFF_CMD=true
 cp -r "$build/app" "$work/app"
 python3 - "$work/tone.wav" <<'PY'

@@ -7,10 +7,7 @@
 set -euo pipefail
 build=${1:-build}
 cmake --build "$build" --target stall_bench slow_share_shim >/dev/null
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+. "$(dirname "$0")/lib/private-home.sh"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export KOLVA_AUDIO_SINK="fakesink sync=true" KOLVA_POWER_OFF_CMD=true
 slow=${3:-200}

@@ -11,15 +11,7 @@ runs=${2:-5}
 idle=${3:-60}
 cmake --build "$build" --target startup_bench kolva kolva_app_folder kolva_sample_tasks >/dev/null
 
-work=$(mktemp -d)
-pid=
-cleanup() {
-  if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+. "$(dirname "$0")/lib/private-home.sh"
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export KOLVA_AUDIO_SINK="fakesink sync=true" KOLVA_POWER_OFF_CMD=true
 cp -r "$build/app" "$work/app"
