@@ -148,7 +148,7 @@ void GstMediaPlayer::play() {
     m_announced = false;
     m_passEnded = false;
     m_quickEnds = 0;
-    openFrom(start);
+    checkAndOpen(start, 1);
 }
 
 void GstMediaPlayer::pause() {

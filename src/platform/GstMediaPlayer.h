@@ -182,7 +182,6 @@ private:
     // Opening and moving through the playlist (UI thread).
     void resetPipeline();
     void openPlay(int index, int playNo);
-    void openFrom(int index);
     void checkAndOpen(int index, int playNo, const QString &fault = QString());
     void onFileChecked(quint64 checkNo, int index, int playNo, const QString &fault,
                        const QString &problem);
@@ -191,7 +190,6 @@ private:
     bool seekToClip(double fileDuration);
     void entryOpened();
     void entryFaulty(int index, const QString &reason);
-    void noteSkipped(const QString &path, const QString &reason);
     void endOfPass();
     std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly,
                                       QString *lengthAwaited = nullptr);

@@ -340,10 +340,6 @@ void GstMediaPlayer::resetPipeline() {
     m_openWatchdog.stop();
 }
 
-void GstMediaPlayer::openFrom(int index) {
-    checkAndOpen(qMax(0, index), 1);
-}
-
 // Every new entry's file is looked at on a worker before GStreamer opens it:
 // a file on a share that hangs must not hold the UI thread, and a missing
 // file, a folder, a FIFO or a device is passed over with its own reason
@@ -401,7 +397,9 @@ void GstMediaPlayer::skipEntry(int index, const QString &reason) {
     const QString &path = m_playlist->entries[index].ref;
     qWarning("kolva player %s: skipping \"%s\": %s", qUtf8Printable(Tag), qUtf8Printable(path),
              qUtf8Printable(reason));
-    noteSkipped(path, reason);
+    // Queued, as every event of the player: never from inside a call.
+    QMetaObject::invokeMethod(
+        this, [this, path, reason] { emit entrySkipped(path, reason); }, Qt::QueuedConnection);
 }
 
 void GstMediaPlayer::openPlay(int index, int playNo) {
@@ -516,12 +514,6 @@ void GstMediaPlayer::entryOpened() {
     if (m_wantPlaying)
         setPipelineState(GST_STATE_PLAYING);
     updatePlan();
-}
-
-void GstMediaPlayer::noteSkipped(const QString &path, const QString &reason) {
-    // Queued, as every event of the player: never from inside a call.
-    QMetaObject::invokeMethod(
-        this, [this, path, reason] { emit entrySkipped(path, reason); }, Qt::QueuedConnection);
 }
 
 void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
