@@ -131,7 +131,7 @@ QString entry(const QString &file, const QString &start = QString(),
 std::vector<Buffer> playThrough(GstMediaPlayer &player, Sink &sink, const QString &list) {
     bool ended = false;
     const auto c = QObject::connect(&player, &MediaPlayer::statusChange, [&] {
-        if (player.playState() == PlayStateMediaEnded)
+        if (player.playState() == PlayState::MediaEnded)
             ended = true;
     });
     sink.take();

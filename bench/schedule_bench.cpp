@@ -33,20 +33,20 @@ public:
     }
     void setCurrentPlaylist(PlaylistPtr playlist) override { m_playlist = std::move(playlist); }
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
-    void play() override { m_state = PlayStatePlaying; }
-    void pause() override { m_state = PlayStatePaused; }
-    void stop() override { m_state = PlayStateStopped; }
+    void play() override { m_state = PlayState::Playing; }
+    void pause() override { m_state = PlayState::Paused; }
+    void stop() override { m_state = PlayState::Stopped; }
     double currentPosition() const override { return 0; }
     void setCurrentPosition(double) override {}
     int volume() const override { return 50; }
     void setVolume(int) override {}
-    int playState() const override { return m_state; }
+    PlayState playState() const override { return m_state; }
     Media currentMedia() const override { return Media{}; }
     Media newMedia(const QString &) override { return Media{}; }
 
 private:
     PlaylistPtr m_playlist;
-    int m_state = PlayStateUndefined;
+    PlayState m_state = PlayState::Undefined;
     quint64 m_id = 0;
 };
 
@@ -110,7 +110,7 @@ int main(int argc, char **argv) {
     PlayerControl players(clock, powerOff, paths, &mainPlayer, &insertPlayer);
     players.initPlayers(&mainPlayer, &insertPlayer);
     SecondTimer loop(clock);
-    ScheduleClock schedule(clock, players, loop, {}, {});
+    ScheduleClock schedule(clock, players, loop, {});
     schedule.startSchedule(); // ticks are run by hand below
     const auto noReport = [](const QString &) {};
 
@@ -152,6 +152,7 @@ int main(int argc, char **argv) {
         Task t = newTask();
         Region r = newRegion();
         r.Sort = 1;
+        r.Repeat = -1; // every nextRegion is one more pass of it
         for (int i = 0; i < songs; ++i) {
             Song s;
             s.SongID = i;
@@ -167,7 +168,7 @@ int main(int argc, char **argv) {
         for (int i = 0; i < 50; ++i) {
             QElapsedTimer timer;
             timer.start();
-            players.playRegion(0, players.PlayingTasks[0].Regions[0]);
+            players.nextRegion(0, r.RegionID);
             us.push_back(timer.nsecsElapsed() / 1000.0);
         }
         char label[96];

@@ -178,7 +178,7 @@ int main(int argc, char **argv) {
     QObject::connect(&end, &QTimer::timeout, [&] {
         const qint64 t = loop.elapsed() - baseMs;
         const PlayerControl &players = application.controller().players();
-        if ((t > 9000 && players.PlayerBusy[0] == 0 && players.PlayerBusy[1] == 0) || t > 40000)
+        if ((t > 9000 && !players.slot(0).busy() && !players.slot(1).busy()) || t > 40000)
             app.quit();
     });
     end.start(100);

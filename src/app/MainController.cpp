@@ -4,11 +4,9 @@
 #include <QDir>
 
 #include "base/Clock.h"
-#include "base/Helpers.h"
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
 #include "model/HolidayCalendar.h"
-#include "model/NumberText.h"
 #include "model/PlayDays.h"
 #include "model/TaskFile.h"
 #include "playback/MediaPlayer.h"
@@ -33,10 +31,8 @@ struct MainController::Impl {
         : clock(clock), mainPlayer(mainPlayer), insertPlayer(insertPlayer), timerLoop(clock),
           timerTime(clock), history(clock, paths.historyFile()),
           players(clock, powerOff, paths, &mainPlayer, &insertPlayer),
-          schedule(
-              clock, players, timerLoop, [&owner] { owner.refreshStatusPage(); },
-              [](double ms) { delay(ms); }),
-          monitor(players, schedule, display, paths, [&owner] { emit owner.displayChanged(); }),
+          schedule(clock, players, timerLoop, [&owner] { owner.refreshStatusPage(); }),
+          monitor(players, display, paths, [&owner] { emit owner.displayChanged(); }),
           holidays(paths.holidayFile(), [&owner](const QString &m) { owner.report(m); }) {}
 
     Clock &clock;
@@ -47,8 +43,6 @@ struct MainController::Impl {
     SecondTimer timerLoop;
     SecondTimer timerTime;
     QTimer timerPosition;
-    QTimer timerPlayerBugPlay;
-    int playerBugPlayTag = 0;
 
     TaskList tasks;
     PlaybackDisplay display;
@@ -80,23 +74,14 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
     // is no longer kept (once per failure, not once per line).
     connect(&d->history, &PlayHistory::writeFailed, this, &MainController::report);
     d->timerPosition.setInterval(500);
-    d->timerPlayerBugPlay.setInterval(1);
-    d->timerPlayerBugPlay.setSingleShot(true);
     d->schedule.setPlayDayRule(
         [this](const Task &task) { return isPlayDay(task, d->today, d->holidays.calendar()); });
     connect(&d->timerLoop, &SecondTimer::timeout, this, &MainController::timerLoopTick);
     connect(&d->timerTime, &SecondTimer::timeout, this, &MainController::timerTimeTick);
     connect(&d->timerPosition, &QTimer::timeout, this, &MainController::timerPositionTick);
-    connect(&d->timerPlayerBugPlay, &QTimer::timeout, this,
-            &MainController::timerPlayerBugPlayTick);
 
     d->players.setHooks(PlayerControl::Hooks{
-        [this](int index) {
-            d->playerBugPlayTag = index;
-            d->timerPlayerBugPlay.setInterval(1);
-            d->timerPlayerBugPlay.start();
-        },
-        [this](int index, int newState) { d->monitor.wmp_OpenStateChange(index, newState); },
+        [this](int index) { d->monitor.playerResumed(index); },
     });
 
     d->players.setErrorReporter([this](const QString &message) { report(message); });
@@ -106,17 +91,18 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
     const int indexOf[2] = {PlayerControl::MainPlayer, PlayerControl::InsertPlayer};
     MediaPlayer *players[2] = {&mainPlayer, &insertPlayer};
     for (int i : indexOf) {
-        connect(players[i], &MediaPlayer::statusChange, this,
-                [this, i] { guarded([&] { d->monitor.statusChange(i); }); });
-        connect(players[i], &MediaPlayer::openStateChange, this, [this, i](int newState) {
-            guarded([&] { d->monitor.wmp_OpenStateChange(i, newState); });
+        connect(players[i], &MediaPlayer::statusChange, this, [this, i](PlayState state) {
+            guarded([&] { d->monitor.statusChange(i, state); });
+        });
+        connect(players[i], &MediaPlayer::openStateChange, this, [this, i](OpenState state) {
+            guarded([&] { d->monitor.openStateChange(i, state); });
         });
         // PositionChange is received and has no effect.
         // A skipped song says why, in the history and on the error line.
         connect(
             players[i], &MediaPlayer::entrySkipped, this,
             [this, i](const QString &path, const QString &reason) {
-                d->history.append(PlayHistory::FileSkipped, d->players.PlayingTasks[i].Title,
+                d->history.append(PlayHistory::FileSkipped, d->players.playingTask(i).Title,
                                   path + QLatin1Char(' ') + reason);
                 report(
                     QStringLiteral("跳过文件 %1：%2").arg(QDir::toNativeSeparators(path), reason));
@@ -173,27 +159,14 @@ SecondTimer &MainController::clockTimer() {
     return d->timerTime;
 }
 
-bool MainController::playerBugPlayArmed() const {
-    return d->timerPlayerBugPlay.isActive();
-}
-int MainController::playerBugPlayTag() const {
-    return d->playerBugPlayTag;
-}
-void MainController::setDelayFunction(std::function<void(double)> delayFunction) {
-    d->schedule.setDelay(std::move(delayFunction));
-}
 int MainController::timerIntervalMs(const QString &timerName) const {
     // The clock-second timers tick once a second (re-armed at each second).
     if (timerName == QLatin1String("timerLoop"))
         return d->timerLoop.isActive() ? 1000 : 0;
     if (timerName == QLatin1String("timerTime"))
         return d->timerTime.isActive() ? 1000 : 0;
-    const QTimer *timers[] = {&d->timerPosition, &d->timerPlayerBugPlay};
-    const char *names[] = {"timerPosition", "TimerPlayerBugPlay"};
-    for (int i = 0; i < 2; ++i) {
-        if (timerName == QLatin1String(names[i]))
-            return timers[i]->isActive() ? timers[i]->interval() : 0;
-    }
+    if (timerName == QLatin1String("timerPosition"))
+        return d->timerPosition.isActive() ? d->timerPosition.interval() : 0;
     return 0;
 }
 
@@ -264,7 +237,6 @@ void MainController::stopTimers() {
     d->timerLoop.stop();
     d->timerTime.stop();
     d->timerPosition.stop();
-    d->timerPlayerBugPlay.stop();
 }
 
 // --- The user's intents --------------------------------------------------------
@@ -283,7 +255,7 @@ void MainController::picDingShiClicked(int index) {
         d->trayTip = QStringLiteral("正在检测。。");
     } else {
         d->dingShiVisible = 0;
-        d->schedule.stopScheduleAndWait();
+        d->schedule.stopSchedule();
         d->trayIconIndex = kTrayStopped;
         d->trayTip = QStringLiteral("所有任务都已停止！");
     }
@@ -293,8 +265,11 @@ void MainController::picDingShiClicked(int index) {
 }
 
 void MainController::cmdPlayClicked() {
+    // Decided from the players' states now, by the rule the button shows.
+    const TransportAction action =
+        PlaybackMonitor::transport(d->mainPlayer.playState(), d->insertPlayer.playState());
     guarded([&] {
-        if (readNumber(d->display.playTag) == 1)
+        if (action == TransportAction::Pause)
             d->players.pauseActive();
         else
             d->players.resumeActive();
@@ -387,11 +362,6 @@ void MainController::timerTimeTick() {
 
 void MainController::timerPositionTick() {
     guarded([&] { d->monitor.timerPositionTick(); });
-}
-
-void MainController::timerPlayerBugPlayTick() {
-    d->timerPlayerBugPlay.stop();
-    guarded([&] { d->monitor.TimerPlayerBugPlay(d->playerBugPlayTag); });
 }
 
 } // namespace kolva

@@ -84,19 +84,14 @@ public:
     void timerLoopTick();
     void timerTimeTick();
     void timerPositionTick();
-    void timerPlayerBugPlayTick();
 
     // TaskID of the task built for a song played by hand: no task of the list
     // has it, so the list's tasks stay due while the song plays.
     static constexpr int AdHocTaskId = -1;
 
-    // For tests driving time by hand: whether the one-shot TimerPlayerBugPlay
-    // is armed and for which player, a timer's interval while it runs (0 when
-    // stopped), and the wait of a stop-all (kolva::delay by default).
-    bool playerBugPlayArmed() const;
-    int playerBugPlayTag() const;
+    // For tests driving time by hand: a timer's interval while it runs (0
+    // when stopped).
     int timerIntervalMs(const QString &timerName) const;
-    void setDelayFunction(std::function<void(double)> delayFunction);
     // The two timers of the clock second (tests on a fake clock fire them
     // when their due tick is reached).
     SecondTimer &loopTimer();

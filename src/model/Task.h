@@ -1,7 +1,8 @@
 #pragma once
 // The three records the whole program works on, and the small operations that
-// create, copy and search them. Lists are held by value: copying a Task copies
-// its regions and songs. Ids are array positions after a load.
+// create and search them. Lists are held by value: copying a Task (with =)
+// copies its regions and songs. Ids are array positions after a load. The
+// counters of a task while it plays live beside it, in playback/PlayerSlot.
 
 #include <QString>
 #include <QVector>
@@ -28,10 +29,6 @@ struct Region {
     QVector<Song> Songs;
     int32_t ParentTaskID = 0;
     int32_t RegionID = 0;
-    // Run time only (player slots); ticks come from the monotonic clock.
-    int64_t PassStartTick = 0;
-    int64_t EarlierPassesMs = 0;
-    int32_t PassCount = 0;
 };
 
 struct Task {
@@ -47,10 +44,6 @@ struct Task {
     uint8_t Days = 0x7F;
     bool Holidays = false; // follows the holiday calendar (休 / 班 days)
     QVector<Region> Regions;
-    // Run time only (player slots).
-    int32_t CurrentRegion = 0;
-    int64_t StartTick = 0; // tick of the last start or resume; 0 while paused
-    int64_t PlayedMs = 0;  // played before the last pause
 };
 
 using TaskList = QVector<Task>;
@@ -59,22 +52,6 @@ using TaskList = QVector<Task>;
 Task newTask();
 // A blank region: volume -1 (use the task's), everything else empty or zero.
 Region newRegion();
-
-// Copies stored fields and children; run-time fields of the target are left at
-// zero (the copy starts fresh), never taken from the source.
-void copyTask(const Task &source, Task &target);
-void copyRegion(const Region &source, Region &target);
-void copySong(const Song &source, Song &target);
-
-inline bool isTaskListEmpty(const QVector<Task> &list) {
-    return list.isEmpty();
-}
-inline bool isRegionListEmpty(const QVector<Region> &list) {
-    return list.isEmpty();
-}
-inline bool isSongListEmpty(const QVector<Song> &list) {
-    return list.isEmpty();
-}
 
 // The volume a pass of the region plays at: the region's own, else the task's;
 // -1 when neither sets one (the player keeps the volume it has).

@@ -116,75 +116,70 @@ void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     resetPipeline();
     m_events.clear(); // events of the old playlist are stale now
     m_playlist = std::move(playlist);
-    m_state = PlayStateStopped;
-    m_wantPlaying = false;
+    m_state = PlayState::Stopped;
     m_announced = false;
     m_passEnded = false;
     m_pendingPosition = -1;
     m_current = m_playlist ? mediaFor(0, 0) : Media();
-    post({EventKind::OpenState, OpenStatePlaylistChanged});
+    postOpen(OpenState::PlaylistChanged);
 }
 
 void GstMediaPlayer::play() {
     if (!m_playlist)
         return;
-    if (m_state == PlayStatePlaying)
+    if (m_state == PlayState::Playing)
         return;
-    if (m_state == PlayStatePaused) {
-        m_state = PlayStatePlaying;
-        m_wantPlaying = true;
+    if (m_state == PlayState::Paused) {
+        m_state = PlayState::Playing;
         if (m_phase == Phase::Running)
             setPipelineState(GST_STATE_PLAYING);
         if (m_announced)
-            post({EventKind::Status});
+            postStatus();
         return;
     }
     // From Stopped or MediaEnded: a new run through the playlist.
     int start = 0;
     if (!m_passEnded && m_current.playlistId == m_playlist->id && m_current.index > 0)
         start = m_current.index;
-    m_state = PlayStatePlaying;
-    m_wantPlaying = true;
+    m_state = PlayState::Playing;
     m_announced = false;
     m_passEnded = false;
     m_quickEnds = 0;
-    checkAndOpen(start, 1);
+    openChecked(start, 1);
 }
 
 void GstMediaPlayer::pause() {
-    if (m_state != PlayStatePlaying)
+    if (m_state != PlayState::Playing)
         return;
-    m_state = PlayStatePaused;
-    m_wantPlaying = false;
-    if (m_phase != Phase::Idle && m_phase != Phase::Checking)
+    m_state = PlayState::Paused;
+    if (m_phase != Phase::Idle && m_phase != Phase::WarmingUp && m_phase != Phase::Checking)
         setPipelineState(GST_STATE_PAUSED); // (a checked entry opens paused)
     if (m_announced)
-        post({EventKind::Status});
+        postStatus();
 }
 
 void GstMediaPlayer::stop() {
-    if (m_state == PlayStateStopped)
+    if (m_state == PlayState::Stopped)
         return;
-    if (m_state == PlayStateMediaEnded) {
-        m_state = PlayStateStopped;
+    if (m_state == PlayState::MediaEnded) {
+        m_state = PlayState::Stopped;
         return;
     }
     resetPipeline();
-    m_state = PlayStateStopped;
-    m_wantPlaying = false;
+    m_state = PlayState::Stopped;
     m_announced = false;
     m_pendingPosition = -1;
-    post({EventKind::Status});
+    postStatus();
 }
 
 double GstMediaPlayer::currentPosition() const {
-    if (m_phase == Phase::Idle || !m_playbin)
+    if (m_phase == Phase::Idle || m_phase == Phase::WarmingUp || !m_playbin)
         return 0;
     if (m_phase != Phase::Running) {
         if (m_pendingPosition >= 0)
             return m_pendingPosition;
-        return m_playlist && m_openIndex >= 0 && m_openIndex < m_playlist->count()
-                   ? m_playlist->entries[m_openIndex].startSeconds
+        return m_playlist && m_open.index >= 0 && m_open.index < m_playlist->count()
+                   ? m_playlist->entries[m_open.index].startSeconds
                    : 0;
     }
     gint64 position = 0;
@@ -194,13 +189,13 @@ double GstMediaPlayer::currentPosition() const {
 }
 
 void GstMediaPlayer::setCurrentPosition(double seconds) {
-    if (m_phase == Phase::Idle || !m_playbin || !m_playlist)
+    if (m_phase == Phase::Idle || m_phase == Phase::WarmingUp || !m_playbin || !m_playlist)
         return;
     seconds = qMax(0.0, seconds);
     const double old = currentPosition();
     if (m_phase != Phase::Running) {
         m_pendingPosition = seconds; // applied by the opening seek
-        post({EventKind::Position, 0, old, seconds});
+        postPosition(old, seconds);
         return;
     }
     bool handedOver = false;
@@ -223,7 +218,7 @@ void GstMediaPlayer::setCurrentPosition(double seconds) {
         if (!ok)
             faultLater(m_current.index);
     }
-    post({EventKind::Position, 0, old, seconds});
+    postPosition(old, seconds);
 }
 
 void GstMediaPlayer::setVolume(int volume) {
@@ -269,7 +264,7 @@ void GstMediaPlayer::warmUp(const QStringList &extensions) {
 // UI thread, once a warm-up's plugins are loaded.
 void GstMediaPlayer::prerollForWarmUp() {
     m_workers->loading.fetch_sub(1);
-    if (!m_playbin || m_phase != Phase::Idle || m_warmingUp || m_state != PlayStateStopped)
+    if (!m_playbin || m_phase != Phase::Idle || m_state != PlayState::Stopped)
         return;
     // One preroll of a tiny silent WAV through this player's own playbin
     // builds its decoder lists and opens the sink, which the first real
@@ -287,22 +282,22 @@ void GstMediaPlayer::prerollForWarmUp() {
     }
     const QString uri = gst::fileUri(m_warmUpFile->fileName());
     g_object_set(m_playbin, "uri", uri.toUtf8().constData(), nullptr);
-    m_warmingUp = true;
+    m_phase = Phase::WarmingUp;
     if (gst_element_set_state(m_playbin, GST_STATE_PAUSED) == GST_STATE_CHANGE_FAILURE) {
         endWarmUp(true);
         return;
     }
     const quint64 generation = m_generation.load();
     QTimer::singleShot(warmUpTimeoutMs, this, [this, generation] {
-        if (m_warmingUp && generation == m_generation.load())
+        if (m_phase == Phase::WarmingUp && generation == m_generation.load())
             endWarmUp(true);
     });
 }
 
 void GstMediaPlayer::endWarmUp(bool failed) {
-    if (!m_warmingUp)
+    if (m_phase != Phase::WarmingUp)
         return;
-    m_hardReset = m_hardReset || failed;
+    m_pipelineBroken = m_pipelineBroken || failed;
     resetPipeline(); // READY; ends the warm-up, what it posted is stale now
 }
 
@@ -327,8 +322,28 @@ void GstMediaPlayer::setPipelineState(int state) {
     if (!m_playbin)
         return;
     if (gst_element_set_state(m_playbin, GstState(state)) == GST_STATE_CHANGE_FAILURE &&
-        m_phase != Phase::Idle)
-        faultLater(m_phase == Phase::Running ? m_current.index : m_openIndex);
+        m_phase != Phase::Idle && m_phase != Phase::WarmingUp)
+        faultLater(m_phase == Phase::Running ? m_current.index : m_open.index);
+}
+
+void GstMediaPlayer::postStatus(bool endsPass) {
+    Event event{EventKind::Status};
+    event.playState = m_state; // the state when it arose, not when delivered
+    event.endsPass = endsPass;
+    post(event);
+}
+
+void GstMediaPlayer::postOpen(OpenState state) {
+    Event event{EventKind::OpenState};
+    event.openState = state;
+    post(event);
+}
+
+void GstMediaPlayer::postPosition(double oldPosition, double newPosition) {
+    Event event{EventKind::Position};
+    event.oldPosition = oldPosition;
+    event.newPosition = newPosition;
+    post(event);
 }
 
 void GstMediaPlayer::post(Event event) {
@@ -356,14 +371,14 @@ void GstMediaPlayer::deliverNext() {
         emit openStateChange(event.openState);
         break;
     case EventKind::Status:
-        emit statusChange();
+        emit statusChange(event.playState);
         break;
     case EventKind::Position:
         emit positionChange(event.oldPosition, event.newPosition);
         break;
     }
-    if (event.endsPass && m_state == PlayStateMediaEnded)
-        m_state = PlayStateStopped;
+    if (event.endsPass && m_state == PlayState::MediaEnded)
+        m_state = PlayState::Stopped;
 }
 
 } // namespace kolva

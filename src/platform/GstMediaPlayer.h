@@ -113,7 +113,7 @@ public:
     int volume() const override { return m_volume; }
     void setVolume(int volume) override;
 
-    int playState() const override { return m_state; }
+    PlayState playState() const override { return m_state; }
     Media currentMedia() const override { return m_current; }
 
     Media newMedia(const QString &filePath) override;
@@ -128,7 +128,7 @@ public:
     void warmUp(const QStringList &extensions = {QStringLiteral("wav"), QStringLiteral("mp3")});
     // True until the decoders are loaded and the preroll is done (benches
     // and tests wait for it).
-    bool warmingUp() const { return m_warmingUp || m_workers->loading.load() > 0; }
+    bool warmingUp() const { return m_phase == Phase::WarmingUp || m_workers->loading.load() > 0; }
 
     // The element of the audio sink bin with this name (tests attach to a
     // capturing sink), or null. The caller unrefs it.
@@ -148,14 +148,36 @@ private:
         QString uri;
         double duration = 0;
     };
-    // Checking: the next entry's file is being looked at on a worker (the
-    // pipeline is reset meanwhile); then Prerolling (and Seeking for a clip
-    // or a position) until it plays: Running.
-    enum class Phase { Idle, Checking, Prerolling, Seeking, Running };
+    // The player's state is m_state (what the contract reports: Stopped,
+    // Playing, Paused, MediaEnded) together with the pipeline's phase:
+    //   Idle        nothing loaded (READY or NULL)
+    //   WarmingUp   the warm-up preroll of a silent file (m_state Stopped)
+    //   Checking    the next entry's file is looked at on a worker
+    //   Prerolling  playbin opens it (straight to PLAYING when unclipped)
+    //   Seeking     a clip's (or a position's) seek after the preroll
+    //   Running     the entry plays (or is paused) in m_current
+    // Whether the pipeline should run is m_state == Playing; nothing else
+    // keeps it.
+    enum class Phase { Idle, WarmingUp, Checking, Prerolling, Seeking, Running };
+    // The entry being opened (Checking, Prerolling, Seeking).
+    struct Opening {
+        int index = -1;
+        int playNo = 1;
+        double fileDuration = 0; // seconds, once prerolled
+        bool announce = true;    // its open posts openStateChange(MediaOpen)
+    };
+    // How an entry is opened: a play that was already sounding (reopened on
+    // another output) is not announced again; one reopened on the silent
+    // output because the real one just failed does not try the real one.
+    struct OpenOptions {
+        bool announce = true;
+        bool keepSilent = false;
+    };
     enum class EventKind { OpenState, Status, Position };
     struct Event {
         EventKind kind = EventKind::Status;
-        int openState = 0;
+        OpenState openState = OpenState::MediaOpen;
+        PlayState playState = PlayState::Stopped;
         double oldPosition = 0;
         double newPosition = 0;
         bool endsPass = false; // after delivery the player rests in Stopped
@@ -182,7 +204,13 @@ private:
     // Opening and moving through the playlist (UI thread).
     void resetPipeline();
     void openPlay(int index, int playNo);
-    void checkAndOpen(int index, int playNo, const QString &fault = QString());
+    void openPlay(int index, int playNo, OpenOptions options);
+    // An entry's file is looked at on a worker first (lookAtFile); then it is
+    // opened, or, for an entry that failed in GStreamer, passed over with
+    // the reason the look gives and the walk goes on after it.
+    void openChecked(int index, int playNo);
+    void skipFaulty(int index, const QString &fault);
+    void lookAtFile(int index, int playNo, const QString &fault);
     void onFileChecked(quint64 checkNo, int index, int playNo, const QString &fault,
                        const QString &problem);
     void skipEntry(int index, const QString &reason);
@@ -194,6 +222,10 @@ private:
     std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly,
                                       QString *lengthAwaited = nullptr);
     bool isClipped(int index) const;
+    bool opening() const {
+        return m_phase == Phase::Checking || m_phase == Phase::Prerolling ||
+               m_phase == Phase::Seeking;
+    }
     void updatePlan();
     Media mediaFor(int index, double duration) const;
     void setPipelineState(int state);
@@ -203,6 +235,9 @@ private:
 
     // Event queue.
     void post(Event event);
+    void postStatus(bool endsPass = false);
+    void postOpen(OpenState state);
+    void postPosition(double oldPosition, double newPosition);
     void deliverNext();
 
     MediaInfoCache &m_mediaInfo;
@@ -214,27 +249,21 @@ private:
 
     PlaylistPtr m_playlist;
     quint64 m_nextPlaylistId = 1;
-    int m_state = PlayStateStopped;
+    PlayState m_state = PlayState::Stopped;
+    Phase m_phase = Phase::Idle;
     Media m_current;
     int m_currentPlayNo = 1;
+    Opening m_open;
     int m_volume = 100;
-    Phase m_phase = Phase::Idle;
-    bool m_wantPlaying = false;
-    bool m_announced = false; // the StatusChange of this play() was posted
-    int m_openIndex = -1;     // entry being opened (Checking/Prerolling/Seeking)
-    int m_openPlayNo = 1;
+    bool m_announced = false; // the statusChange of this play() was posted
     double m_pendingPosition = -1;
-    double m_openFileDuration = 0; // seconds, of the file being opened
     bool m_passEnded = false;      // play() starts again from the first entry
-    bool m_silentSink = false;
-    bool m_keepSilent = false;  // the next open stays on the silent sink
-    bool m_announceOpen = true; // the next opened entry posts OpenStateChange(13)
-    bool m_hardReset = false;   // the next reset goes to NULL (after a fault)
-    bool m_debug = false;       // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
-    int m_quickEnds = 0;        // consecutive plays that ended at once (spin guard)
+    bool m_silentSink = false;     // playing on the silent real-time sink
+    bool m_pipelineBroken = false; // after a fault: the next reset goes to NULL
+    bool m_debug = false;          // KOLVA_PLAYER_DEBUG: trace hand-overs and errors
+    int m_quickEnds = 0;           // consecutive plays that ended at once (spin guard)
     qint64 m_openedAtMs = 0;
-    QTimer m_openWatchdog;    // an entry whose check or open never ends is skipped
-    bool m_warmingUp = false; // the warm-up preroll runs (phase Idle)
+    QTimer m_openWatchdog; // an entry whose check or open never ends is skipped
     std::unique_ptr<QTemporaryFile> m_warmUpFile; // a tiny silent WAV
     // Work on worker threads (decoder loads, file checks); shared, as a
     // worker may outlive the player (owner is cleared under the mutex then,

@@ -58,7 +58,7 @@ void GstMediaPlayer::handleMessage(GstMessage *message, quint64 generation) {
     if (generation != m_generation.load() || !m_playbin)
         return; // from a pipeline state that has been torn down since
     const bool fromPipeline = GST_MESSAGE_SRC(message) == GST_OBJECT_CAST(m_playbin);
-    if (m_warmingUp) {
+    if (m_phase == Phase::WarmingUp) {
         // The warm-up's preroll: done or failed, and nothing else to do (an
         // output that fails here is found again by the first real play).
         if (GST_MESSAGE_TYPE(message) == GST_MESSAGE_ERROR)
@@ -112,7 +112,7 @@ void GstMediaPlayer::onError(GstMessage *message) {
     }
     int faulty = -1;
     if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
-        faulty = m_openIndex;
+        faulty = m_open.index;
     } else if (m_phase == Phase::Running) {
         QMutexLocker lock(&m_planMutex);
         // A URI handed over but not started is the likelier culprit.
@@ -124,11 +124,11 @@ void GstMediaPlayer::onError(GstMessage *message) {
 }
 
 void GstMediaPlayer::fallBackToSilentSink() {
-    const bool opening = m_phase == Phase::Prerolling || m_phase == Phase::Seeking;
-    const int index = opening ? m_openIndex : m_current.index;
-    const int playNo = opening ? m_openPlayNo : m_currentPlayNo;
+    const bool wasOpening = m_phase == Phase::Prerolling || m_phase == Phase::Seeking;
+    const int index = wasOpening ? m_open.index : m_current.index;
+    const int playNo = wasOpening ? m_open.playNo : m_currentPlayNo;
     // The entry goes on from where the output failed, not from its start.
-    const double position = opening ? m_pendingPosition : currentPosition();
+    const double position = wasOpening ? m_pendingPosition : currentPosition();
     resetPipeline();
     GstElement *silent = gst::makeSilentSink();
     if (!silent)
@@ -139,11 +139,11 @@ void GstMediaPlayer::fallBackToSilentSink() {
         gst_object_unref(m_sink);
     m_sink = silent;
     setSilent(true, QStringLiteral("audio output failed; playing silently"));
-    if (index >= 0 && (m_state == PlayStatePlaying || m_state == PlayStatePaused)) {
+    if (index >= 0 && (m_state == PlayState::Playing || m_state == PlayState::Paused)) {
         m_pendingPosition = position > 0 ? position : -1;
-        m_keepSilent = true;      // the real output just failed: not again at once
-        m_announceOpen = opening; // a play that was sounding just goes on
-        openPlay(index, playNo);
+        // The real output just failed: not again at once; a play that was
+        // sounding just goes on.
+        openPlay(index, playNo, OpenOptions{wasOpening, true});
     }
 }
 
@@ -189,7 +189,7 @@ bool GstMediaPlayer::installRealOutput(GstElement *probed) {
 void GstMediaPlayer::retryRealOutput() {
     if (!m_silentSink || !m_playbin)
         return;
-    if (m_phase == Phase::Checking || m_phase == Phase::Prerolling || m_phase == Phase::Seeking)
+    if (opening())
         return; // the entry being opened tries (or tried) already
     QString warning;
     GstElement *sink = gst::makeAudioSink(m_sinkDescription, &warning);
@@ -208,8 +208,7 @@ void GstMediaPlayer::retryRealOutput() {
     resetPipeline();
     installRealOutput(sink);
     m_pendingPosition = position > 0 ? position : -1;
-    m_announceOpen = false; // the same play goes on
-    openPlay(index, playNo);
+    openPlay(index, playNo, OpenOptions{false, false}); // the same play goes on
 }
 
 // A state change that failed outright: treated like an error message, but
@@ -219,7 +218,8 @@ void GstMediaPlayer::faultLater(int index) {
     QMetaObject::invokeMethod(
         this,
         [this, generation, index] {
-            if (generation == m_generation.load() && m_phase != Phase::Idle)
+            if (generation == m_generation.load() && m_phase != Phase::Idle &&
+                m_phase != Phase::WarmingUp)
                 entryFaulty(index, QStringLiteral("无法打开"));
         },
         Qt::QueuedConnection);
@@ -240,21 +240,21 @@ void GstMediaPlayer::onAsyncDone() {
         bool emptyFile = false;
         if (!handedOver && gst_element_query_duration(m_playbin, GST_FORMAT_TIME, &duration) &&
             duration >= 0) {
-            m_openFileDuration = double(duration) / double(GST_SECOND);
-            emptyFile = m_openFileDuration <= 0;
+            m_open.fileDuration = double(duration) / double(GST_SECOND);
+            emptyFile = m_open.fileDuration <= 0;
         } else {
             const std::optional<double> known =
-                m_mediaInfo.lookup(m_playlist->entries[m_openIndex].ref);
-            m_openFileDuration = known.value_or(0);
+                m_mediaInfo.lookup(m_playlist->entries[m_open.index].ref);
+            m_open.fileDuration = known.value_or(0);
         }
         if (emptyFile) {
             // Nothing to hear (an empty file): unplayable, as newMedia says.
-            entryFaulty(m_openIndex, QStringLiteral("没有可播放的声音"));
+            entryFaulty(m_open.index, QStringLiteral("没有可播放的声音"));
             return;
         }
-        if (isClipped(m_openIndex) || m_pendingPosition >= 0) {
-            if (!seekToClip(m_openFileDuration)) {
-                entryFaulty(m_openIndex, QStringLiteral("剪辑超出文件长度"));
+        if (isClipped(m_open.index) || m_pendingPosition >= 0) {
+            if (!seekToClip(m_open.fileDuration)) {
+                entryFaulty(m_open.index, QStringLiteral("剪辑超出文件长度"));
                 return;
             }
             m_phase = Phase::Seeking;
@@ -269,7 +269,7 @@ void GstMediaPlayer::onAsyncDone() {
 
 void GstMediaPlayer::onEndOfStream() {
     if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
-        entryFaulty(m_openIndex, QStringLiteral("没有可播放的声音")); // (or in the clip)
+        entryFaulty(m_open.index, QStringLiteral("没有可播放的声音")); // (or in the clip)
         return;
     }
     if (m_phase != Phase::Running)
@@ -307,7 +307,7 @@ void GstMediaPlayer::onEndOfStream() {
         restartSameEntry(*next);
         return;
     }
-    checkAndOpen(next->index, next->playNo);
+    openChecked(next->index, next->playNo);
 }
 
 void GstMediaPlayer::resetPipeline() {
@@ -323,8 +323,8 @@ void GstMediaPlayer::resetPipeline() {
     // READY keeps the elements (quick); after an error some of them (a
     // reused typefind/parser) stay broken, so then everything goes to NULL.
     if (m_playbin)
-        gst_element_set_state(m_playbin, m_hardReset ? GST_STATE_NULL : GST_STATE_READY);
-    m_hardReset = false;
+        gst_element_set_state(m_playbin, m_pipelineBroken ? GST_STATE_NULL : GST_STATE_READY);
+    m_pipelineBroken = false;
     // After READY no streaming thread runs: whatever it posted before is
     // of the old generation and is dropped on arrival.
     m_generation.fetch_add(1);
@@ -335,7 +335,6 @@ void GstMediaPlayer::resetPipeline() {
     }
     m_haveGroup = false;
     m_phase = Phase::Idle;
-    m_warmingUp = false;
     m_planAwaits.clear();
     m_openWatchdog.stop();
 }
@@ -347,15 +346,23 @@ void GstMediaPlayer::resetPipeline() {
 // fault the entry has failed in GStreamer: the check then tells whether the
 // file itself is the cause (gone, unreadable meanwhile) for the report, and
 // the walk goes on after it. The answer comes back as a queued call.
-void GstMediaPlayer::checkAndOpen(int index, int playNo, const QString &fault) {
+void GstMediaPlayer::openChecked(int index, int playNo) {
+    lookAtFile(index, playNo, QString());
+}
+
+void GstMediaPlayer::skipFaulty(int index, const QString &fault) {
+    lookAtFile(index, m_open.playNo, fault);
+}
+
+void GstMediaPlayer::lookAtFile(int index, int playNo, const QString &fault) {
     resetPipeline();
     if (!m_playbin || !m_playlist || index < 0 || index >= m_playlist->count()) {
         endOfPass();
         return;
     }
     m_phase = Phase::Checking;
-    m_openIndex = index;
-    m_openPlayNo = playNo;
+    m_open.index = index;
+    m_open.playNo = playNo;
     m_openWatchdog.start(); // a check stuck on a hung share must not hold the player
     const quint64 checkNo = ++m_checkNo;
     // A thread of its own at once, never queued behind a decoder load or a
@@ -376,7 +383,7 @@ void GstMediaPlayer::checkAndOpen(int index, int playNo, const QString &fault) {
     }).detach();
 }
 
-// UI thread: the answer of checkAndOpen's worker.
+// UI thread: the answer of lookAtFile's worker.
 void GstMediaPlayer::onFileChecked(quint64 checkNo, int index, int playNo, const QString &fault,
                                    const QString &problem) {
     if (m_phase != Phase::Checking || checkNo != m_checkNo)
@@ -388,7 +395,7 @@ void GstMediaPlayer::onFileChecked(quint64 checkNo, int index, int playNo, const
     }
     skipEntry(index, problem.isEmpty() ? notPlayableReason(fault) : problem);
     m_pendingPosition = -1; // a position asked for this entry is not the next one's
-    checkAndOpen(index + 1, 1);
+    openChecked(index + 1, 1);
 }
 
 // The one place an entry is passed over: the log and the entrySkipped event
@@ -403,19 +410,20 @@ void GstMediaPlayer::skipEntry(int index, const QString &reason) {
 }
 
 void GstMediaPlayer::openPlay(int index, int playNo) {
+    openPlay(index, playNo, OpenOptions());
+}
+
+void GstMediaPlayer::openPlay(int index, int playNo, OpenOptions options) {
     resetPipeline();
     // Silence holds only for the entry it began in: each new one tries the
     // real output first.
-    if (m_silentSink && m_playbin && !m_keepSilent)
+    if (m_silentSink && m_playbin && !options.keepSilent)
         installRealOutput();
-    m_keepSilent = false;
     if (!m_playbin || !m_playlist || index < 0 || index >= m_playlist->count()) {
         endOfPass();
         return;
     }
-    m_openIndex = index;
-    m_openPlayNo = playNo;
-    m_openFileDuration = 0;
+    m_open = Opening{index, playNo, 0, options.announce};
     m_openedAtMs = nowMs();
     m_openWatchdog.start();
     const QString uri = gst::fileUri(m_playlist->entries[index].ref);
@@ -427,7 +435,7 @@ void GstMediaPlayer::openPlay(int index, int playNo) {
     g_object_set(m_playbin, "uri", uri.toUtf8().constData(), nullptr);
     // Unclipped: straight to PLAYING (quickest first sound). Clipped: PAUSED
     // first, the clip seek comes once prerolled.
-    const bool direct = m_wantPlaying && !isClipped(index) && m_pendingPosition < 0;
+    const bool direct = m_state == PlayState::Playing && !isClipped(index) && m_pendingPosition < 0;
     if (direct) {
         QMutexLocker lock(&m_planMutex);
         m_planPending = true;
@@ -461,29 +469,29 @@ void GstMediaPlayer::onOpenTimeout() {
     if (m_phase == Phase::Checking) {
         // The file's folder does not answer (a hung share): its worker is
         // left to it, the walk goes on.
-        skipEntry(m_openIndex, QStringLiteral("文件不可读：无应答"));
+        skipEntry(m_open.index, QStringLiteral("文件不可读：无应答"));
         m_pendingPosition = -1;
-        checkAndOpen(m_openIndex + 1, 1);
+        openChecked(m_open.index + 1, 1);
         return;
     }
     if (m_phase != Phase::Prerolling && m_phase != Phase::Seeking)
         return;
-    entryFaulty(m_openIndex, QStringLiteral("打开超时"));
+    entryFaulty(m_open.index, QStringLiteral("打开超时"));
 }
 
 void GstMediaPlayer::restartSameEntry(const Play &next) {
-    m_openIndex = next.index;
-    m_openPlayNo = next.playNo;
-    m_openFileDuration = m_current.duration;
+    m_open.index = next.index;
+    m_open.playNo = next.playNo;
+    m_open.fileDuration = m_current.duration;
     m_openedAtMs = nowMs();
     m_openWatchdog.start();
     m_phase = Phase::Seeking;
-    if (!seekToClip(m_openFileDuration))
+    if (!seekToClip(m_open.fileDuration))
         openPlay(next.index, next.playNo);
 }
 
 bool GstMediaPlayer::seekToClip(double fileDuration) {
-    const PlaylistEntry &entry = m_playlist->entries[m_openIndex];
+    const PlaylistEntry &entry = m_playlist->entries[m_open.index];
     const double start = m_pendingPosition >= 0 ? m_pendingPosition : entry.startSeconds;
     m_pendingPosition = -1;
     double stop = entry.durationSeconds > 0 ? entry.startSeconds + entry.durationSeconds : -1;
@@ -502,45 +510,40 @@ bool GstMediaPlayer::seekToClip(double fileDuration) {
 void GstMediaPlayer::entryOpened() {
     m_phase = Phase::Running;
     m_openWatchdog.stop();
-    m_current = mediaFor(m_openIndex, m_openFileDuration);
-    m_currentPlayNo = m_openPlayNo;
-    if (m_announceOpen)
-        post({EventKind::OpenState, OpenStateMediaOpen});
-    m_announceOpen = true;
+    m_current = mediaFor(m_open.index, m_open.fileDuration);
+    m_currentPlayNo = m_open.playNo;
+    if (m_open.announce)
+        postOpen(OpenState::MediaOpen);
     if (!m_announced) {
         m_announced = true;
-        post({EventKind::Status});
+        postStatus();
     }
-    if (m_wantPlaying)
+    if (m_state == PlayState::Playing)
         setPipelineState(GST_STATE_PLAYING);
     updatePlan();
 }
 
 void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
-    m_announceOpen = true;
-    m_hardReset = true;
+    // Some elements (a reused typefind or parser) stay broken after an error.
+    m_pipelineBroken = true;
     // The whole entry goes, with its remaining repeats: a broken file
     // repeated endlessly must not keep the player busy. Reported once its
-    // file has been looked at (checkAndOpen).
-    if (m_state != PlayStatePlaying && m_state != PlayStatePaused)
+    // file has been looked at.
+    if (m_state != PlayState::Playing && m_state != PlayState::Paused)
         return;
-    checkAndOpen(index, m_openPlayNo, reason);
+    skipFaulty(index, reason);
 }
 
 void GstMediaPlayer::endOfPass() {
-    m_announceOpen = true;
     resetPipeline();
     const int last = m_playlist ? m_playlist->count() - 1 : -1;
     const double duration = m_current.index == last ? m_current.duration : 0;
     m_current = mediaFor(last, duration);
-    m_state = PlayStateMediaEnded;
-    m_wantPlaying = false;
+    m_state = PlayState::MediaEnded;
     m_announced = false;
     m_passEnded = true;
     m_pendingPosition = -1;
-    Event ended{EventKind::Status};
-    ended.endsPass = true;
-    post(ended);
+    postStatus(true);
 }
 
 bool GstMediaPlayer::isClipped(int index) const {

@@ -68,7 +68,7 @@ void GstMediaPlayer::onStreamStart(GstMessage *message) {
     m_current = mediaFor(started->index, started->duration);
     m_currentPlayNo = started->playNo;
     m_openedAtMs = nowMs();
-    post({EventKind::OpenState, OpenStateMediaOpen});
+    postOpen(OpenState::MediaOpen);
     updatePlan();
 }
 
@@ -133,10 +133,10 @@ void GstMediaPlayer::updatePlan() {
         } else if (m_phase == Phase::Running) {
             base.index = m_current.index;
             base.playNo = m_currentPlayNo;
-        } else if (m_phase == Phase::Prerolling && !isClipped(m_openIndex) &&
+        } else if (m_phase == Phase::Prerolling && !isClipped(m_open.index) &&
                    m_pendingPosition < 0) {
-            base.index = m_openIndex; // started straight in PLAYING
-            base.playNo = m_openPlayNo;
+            base.index = m_open.index; // started straight in PLAYING
+            base.playNo = m_open.playNo;
         } else {
             return; // a clip: planned once its seek is done
         }

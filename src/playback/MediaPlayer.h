@@ -1,44 +1,45 @@
 #pragma once
 // The narrow media player interface the program plays through (two instances:
-// main and insert). One GStreamer implementation (GstMediaPlayer) and one
-// scriptable fake for tests (tests/fakes/FakeMediaPlayer) implement it.
+// main and insert). One GStreamer implementation (platform/GstMediaPlayer)
+// and one scriptable fake for tests (tests/support/FakeMediaPlayer) implement
+// it; tests/platform/PlayerContractTest runs one script of calls against both
+// and compares the events they give.
 //
 // Event contract (every implementation keeps it; the playback monitor relies
 // on it). Events are queued and delivered from the Qt event loop on the UI
 // thread, one at a time, in the order below, never from inside a call into
-// the player:
+// the player. Each event carries the state it reports (the state when it was
+// raised, not when it is delivered):
 //
 //   setCurrentPlaylist(p)   any playback of the previous playlist stops without
-//                           a StatusChange (events of it not yet delivered are
-//                           dropped); playState() becomes Stopped (1),
+//                           a statusChange (events of it not yet delivered are
+//                           dropped); playState() becomes Stopped,
 //                           currentMedia() becomes p's first item, then
-//                           OpenStateChange(PlaylistChanged = 7).
-//   play() when stopped     playState() is Playing (3) at once; the entry of
+//                           openStateChange(PlaylistChanged).
+//   play() when stopped     playState() is Playing at once; the entry of
 //                           currentMedia() (the first one after an end of pass)
-//                           starts: OpenStateChange(MediaOpen = 13) once it is
-//                           open (duration known), then StatusChange with
-//                           Playing. A pause() before that open turns this
-//                           StatusChange into the Paused one.
-//   play() when paused      StatusChange with Playing; position kept.
+//                           starts: openStateChange(MediaOpen) once it is
+//                           open (duration known), then statusChange(Playing).
+//                           A pause() before that open makes it
+//                           statusChange(Paused).
+//   play() when paused      statusChange(Playing); position kept.
 //   next entry / repeat     (gapless) currentMedia() becomes the next item and
-//                           OpenStateChange(MediaOpen) follows. No StatusChange:
+//                           openStateChange(MediaOpen) follows. No statusChange:
 //                           the end of an entry that is not the last play of the
 //                           last entry is never reported as MediaEnded.
 //   end of the pass         when the last play of the last entry ends:
-//                           playState() MediaEnded (8), currentMedia() identical
-//                           to the playlist's last item, one StatusChange. Once
-//                           that event has been delivered the player rests in
-//                           Stopped (1) without a further event.
-//   pause()                 StatusChange with Paused (2) (nothing when not playing).
-//   stop()                  StatusChange with Stopped (1) once, currentMedia()
+//                           playState() MediaEnded, currentMedia() identical
+//                           to the playlist's last item, statusChange(MediaEnded).
+//                           Once that event has been delivered the player rests
+//                           in Stopped without a further event.
+//   pause()                 statusChange(Paused) (nothing when not playing).
+//   stop()                  statusChange(Stopped) once, currentMedia()
 //                           unchanged (nothing when already stopped/ended).
-//   faulty entry            skipped: the next entry plays (OpenStateChange 13);
-//                           a faulty last entry ends the pass as above; an
-//                           empty playlist ends at once on play() (currentMedia()
-//                           is then item(-1), identical to its "last item").
-//
-// Handlers read playState() and currentMedia() when the event is delivered, as
-// the original control did; they are never passed in the event.
+//   faulty entry            skipped (entrySkipped says why): the next entry
+//                           plays (openStateChange(MediaOpen)); a faulty last
+//                           entry ends the pass as above; an empty playlist
+//                           ends at once on play() (currentMedia() is then
+//                           item(-1), identical to its "last item").
 
 #include <QByteArray>
 #include <QObject>
@@ -48,19 +49,11 @@
 
 namespace kolva {
 
-enum PlayState : int {
-    PlayStateUndefined = 0,
-    PlayStateStopped = 1,
-    PlayStatePaused = 2,
-    PlayStatePlaying = 3,
-    PlayStateMediaEnded = 8,
-};
+// What the player does. (The original control's codes were 0, 1, 2, 3, 8.)
+enum class PlayState { Undefined, Stopped, Paused, Playing, MediaEnded };
 
-enum OpenState : int {
-    OpenStatePlaylistChanged = 7,
-    OpenStateMediaOpen = 13,
-    OpenStateResumed = 113, // private: sent by the player layer itself on resume
-};
+// What the player has just opened. (The original's 7 and 13.)
+enum class OpenState { PlaylistChanged, MediaOpen };
 
 // One media item: an entry of a playlist, or a file asked about by newMedia.
 struct Media {
@@ -148,7 +141,7 @@ public:
     virtual int volume() const = 0; // 0-100
     virtual void setVolume(int volume) = 0;
 
-    virtual int playState() const = 0; // PlayState
+    virtual PlayState playState() const = 0;
     virtual Media currentMedia() const = 0;
 
     // A media file's length without playing it, never blocking (0: missing,
@@ -162,8 +155,8 @@ public:
     virtual bool soundOutputAvailable() const { return true; }
 
 signals:
-    void openStateChange(int newState);
-    void statusChange();
+    void openStateChange(kolva::OpenState newState);
+    void statusChange(kolva::PlayState newState);
     void positionChange(double oldPosition, double newPosition);
     // A file of the playlist was passed over because it cannot be played
     // (queued like the other events; for the play history only).

@@ -23,58 +23,42 @@ PlayerControl::PlayerControl(Clock &clock, PowerOff &powerOff, const AppPaths &p
 
 void PlayerControl::initPlayers(MediaPlayer *mainPlayer, MediaPlayer *insertPlayer) {
     Players = {mainPlayer, insertPlayer};
-    PlayerBusy = {0, 0};
+    m_slots = {};
     Players[MainPlayer]->Tag = QStringLiteral("0");
     Players[InsertPlayer]->Tag = QStringLiteral("1");
 }
 
 void PlayerControl::pausePlayer(int index) {
     Players[index]->pause();
-    Task &task = PlayingTasks[index];
-    // Only a running task adds to its play time: pausing a task that is
-    // already paused (by the user, then again for an insert) adds nothing.
-    if (task.StartTick > 0)
-        task.PlayedMs += m_clock.tickMs() - task.StartTick;
-    task.StartTick = 0;
+    // Pausing a task that is already paused (by the user, then again for an
+    // insert) adds nothing to its played time.
+    m_slots[index].pause(m_clock.tickMs(), false);
 }
 
 void PlayerControl::resumePlayer(int index) {
     Players[index]->play();
-    Task &task = PlayingTasks[index];
-    if (task.StartTick == 0)
-        task.StartTick = m_clock.tickMs();
-    m_pass[index].started = true;
-    if (m_hooks.openStateChanged)
-        m_hooks.openStateChanged(index, OpenStateResumed);
+    m_slots[index].resume(m_clock.tickMs());
+    if (m_hooks.resumed)
+        m_hooks.resumed(index);
 }
 
 void PlayerControl::stopPlayer(int index) {
     Players[index]->stop();
-    PlayerBusy[index] = 0;
-    PlayingTasks[index].PlayedMs = 0;
-    PlayingTasks[index].StartTick = 0;
-}
-
-void PlayerControl::clearPlayingTask(int index) {
-    Task &task = PlayingTasks[index];
-    task.PlayedMs = 0;
-    task.StartTick = 0;
-    task.CurrentRegion = 0;
-    task.Regions.clear();
+    m_slots[index].finish(PlayerSlot::End::Stop);
 }
 
 int PlayerControl::activePlayer() const {
-    if (PlayerBusy[InsertPlayer] == 1)
+    if (m_slots[InsertPlayer].busy())
         return InsertPlayer;
-    if (PlayerBusy[MainPlayer] == 1)
+    if (m_slots[MainPlayer].busy())
         return MainPlayer;
     return -1;
 }
 
 int PlayerControl::soundingPlayer() const {
-    if (Players[InsertPlayer]->playState() == PlayStatePlaying)
+    if (Players[InsertPlayer]->playState() == PlayState::Playing)
         return InsertPlayer;
-    if (Players[MainPlayer]->playState() == PlayStatePlaying)
+    if (Players[MainPlayer]->playState() == PlayState::Playing)
         return MainPlayer;
     return -1;
 }
@@ -92,28 +76,17 @@ void PlayerControl::resumeActive() {
 }
 
 void PlayerControl::stopAll() {
+    // The end events these stops cause are refused by the slots (the task
+    // has ended): no flag has to tell the monitor where they come from.
     for (int index : {MainPlayer, InsertPlayer}) {
-        if (PlayerBusy[index] == 1)
+        if (m_slots[index].busy())
             stopPlayer(index);
     }
 }
 
 bool PlayerControl::isTaskPlaying(int32_t taskId) const {
     const int active = activePlayer();
-    return active >= 0 && PlayingTasks[active].TaskID == taskId;
-}
-
-void PlayerControl::startPlayer(int index) {
-    if (index != MainPlayer && index != InsertPlayer)
-        return;
-    // A stop (limit, stop-all) between the hand-over and this tick must not
-    // bring the sound back; the main task under an insert waits for resume.
-    if (PlayerBusy[index] != 1)
-        return;
-    if (index == MainPlayer && PlayerBusy[InsertPlayer] == 1)
-        return;
-    m_pass[index].started = true;
-    Players[index]->play();
+    return active >= 0 && m_slots[active].task().TaskID == taskId;
 }
 
 // --- Entry tracking ----------------------------------------------------------
@@ -121,11 +94,11 @@ void PlayerControl::startPlayer(int index) {
 Region PlayerControl::getPlayingRegion(const Playlist &playlist, int preferIndex) const {
     const int32_t taskId = readNumber(playlist.getItemInfo(QStringLiteral("ParentTaskID")));
     const int32_t regionId = readNumber(playlist.getItemInfo(QStringLiteral("RegionID")));
-    if (preferIndex >= 0 && preferIndex < 2 && PlayingTasks[preferIndex].TaskID == taskId)
-        return getRegionByID(PlayingTasks[preferIndex], regionId);
-    for (const Task &task : PlayingTasks) {
-        if (task.TaskID == taskId)
-            return getRegionByID(task, regionId);
+    if (preferIndex >= 0 && preferIndex < 2 && playingTask(preferIndex).TaskID == taskId)
+        return getRegionByID(playingTask(preferIndex), regionId);
+    for (const PlayerSlot &slot : m_slots) {
+        if (slot.task().TaskID == taskId)
+            return getRegionByID(slot.task(), regionId);
     }
     return Region{};
 }
@@ -133,26 +106,26 @@ Region PlayerControl::getPlayingRegion(const Playlist &playlist, int preferIndex
 bool PlayerControl::takePassEnd(int index, const Playlist &playlist) {
     if (index != MainPlayer && index != InsertPlayer)
         return false;
-    Pass &pass = m_pass[index];
-    if (PlayerBusy[index] != 1 || !pass.playlist || pass.playlist->id != playlist.id ||
-        !pass.started || pass.ended)
-        return false;
-    pass.ended = true;
-    return true;
+    return m_slots[index].takePassEnd(playlist);
 }
 
 void PlayerControl::noteEntryOpened(int index) {
     if (index == MainPlayer || index == InsertPlayer)
-        m_pass[index].opened = true;
+        m_slots[index].entryOpened();
+}
+
+void PlayerControl::passEndReported(int index, const Playlist &playlist) {
+    if (takePassEnd(index, playlist))
+        onPlaylistEnded(index, playlist);
 }
 
 void PlayerControl::onPlaylistEnded(int index, const Playlist &playlist) {
     // The name is "KOLVA" TaskID "-" RegionID; the region id is the last piece
     // (the ad-hoc song task has TaskID -1, which adds a "-" of its own).
     const int32_t regionId = readNumber(playlist.name.section(QLatin1Char('-'), -1));
-    const Pass &pass = m_pass[index];
-    if (pass.playlist && pass.playlist->id == playlist.id && !pass.opened) {
-        const int pos = findRegionIndex(PlayingTasks[index], regionId);
+    const PlayerSlot &slot = m_slots[index];
+    if (slot.passPlaylist() && slot.passPlaylist()->id == playlist.id && !slot.passOpened()) {
+        const int pos = findRegionIndex(slot.task(), regionId);
         if (pos >= 0) {
             regionFinished(index, pos);
             return;
@@ -178,38 +151,28 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
         finishTask(task);
         return;
     }
-    m_playlistWriteReported[asInsert ? InsertPlayer : MainPlayer] = false;
-    const int64_t now = m_clock.tickMs();
+    const int index = asInsert ? InsertPlayer : MainPlayer;
+    m_playlistWriteReported[index] = false;
     // Something holds a player: the new task is an insert. The insert player
     // can hold a task while the main one is idle when the main task reached
     // its stop time under the insert; a new task then replaces the insert
     // instead of sounding beside it.
-    if (asInsert) {
-        const bool insertWasIdle = PlayerBusy[InsertPlayer] == 0;
-        clearPlayingTask(InsertPlayer);
-        copyTask(task, PlayingTasks[InsertPlayer]);
-        if (insertWasIdle)
-            pausePlayer(MainPlayer);
-        PlayingTasks[InsertPlayer].PlayedMs = 0;
-        PlayingTasks[InsertPlayer].StartTick = now;
-        playRegionAt(InsertPlayer, 0);
-    } else {
-        clearPlayingTask(MainPlayer);
-        copyTask(task, PlayingTasks[MainPlayer]);
-        PlayingTasks[MainPlayer].PlayedMs = 0;
-        PlayingTasks[MainPlayer].StartTick = now;
-        playRegionAt(MainPlayer, 0);
+    if (asInsert && !m_slots[InsertPlayer].busy()) {
+        Players[MainPlayer]->pause();
+        m_slots[MainPlayer].pause(m_clock.tickMs(), true);
     }
+    m_slots[index].begin(task, m_clock.tickMs());
+    playRegionAt(index, 0);
 }
 
 void PlayerControl::nextRegion(int index, int32_t regionId) {
-    Task &task = PlayingTasks[index];
-    const int pos = findRegionIndex(task, regionId);
+    const PlayingTask &playing = m_slots[index].playing();
+    const int pos = findRegionIndex(playing.task, regionId);
     if (pos < 0)
         throw PlaybackError(QStringLiteral("没找到Region: RegionID=") + QString::number(regionId));
-    const Region &region = task.Regions[pos];
+    const Region &region = playing.task.Regions[pos];
     const int32_t passes = region.Repeat == -1 ? EndlessPasses : region.Repeat;
-    if (region.PassCount < passes) {
+    if (playing.regions[pos].PassCount < passes) {
         playRegionAt(index, pos);
         return;
     }
@@ -217,7 +180,7 @@ void PlayerControl::nextRegion(int index, int32_t regionId) {
 }
 
 void PlayerControl::regionFinished(int index, int pos) {
-    Task &task = PlayingTasks[index];
+    const Task task = m_slots[index].task(); // kept: finishTask reads it after the end
     if (pos >= 0 && pos < task.Regions.size() - 1) {
         playRegionAt(index, pos + 1);
         return;
@@ -226,19 +189,23 @@ void PlayerControl::regionFinished(int index, int pos) {
     // cut by its Duration, or an insert replaced by a task that plays nothing,
     // still sounds and must fall silent before the main task comes back.
     Players[index]->stop();
-    PlayerBusy[index] = 0;
-    m_pass[index].ended = true;
+    m_slots[index].finish(PlayerSlot::End::Natural);
     note(PlayHistory::PlayedOut, task.Title);
-    if (index == InsertPlayer && PlayerBusy[MainPlayer] == 1)
-        resumePlayer(MainPlayer);
+    if (index == InsertPlayer)
+        handBackToMain();
     finishTask(task);
 }
 
 void PlayerControl::endTaskEarly(int index) {
-    stopPlayer(index);
-    m_pass[index].ended = true;
+    Players[index]->stop();
+    m_slots[index].finish(PlayerSlot::End::Limit);
+    if (index == InsertPlayer)
+        handBackToMain();
+}
+
+void PlayerControl::handBackToMain() {
     // A main task stopped while it waited under the insert stays stopped.
-    if (index == InsertPlayer && PlayerBusy[MainPlayer] == 1)
+    if (m_slots[MainPlayer].busy())
         resumePlayer(MainPlayer);
 }
 
@@ -252,11 +219,10 @@ void PlayerControl::finishTask(const Task &task) {
 // --- Limits --------------------------------------------------------------------
 
 int64_t PlayerControl::taskPlayedMs(int index, int64_t now) const {
-    const Task &task = PlayingTasks[index];
-    return task.PlayedMs + (task.StartTick > 0 ? now - task.StartTick : 0);
+    return m_slots[index].playing().playedMs(now);
 }
 
-int64_t PlayerControl::regionElapsedMs(const Region &region, int64_t now) {
+int64_t PlayerControl::regionElapsedMs(const RegionRun &region, int64_t now) {
     return (now - region.PassStartTick) + region.EarlierPassesMs;
 }
 
@@ -268,9 +234,9 @@ void PlayerControl::checkPlayback() {
 }
 
 void PlayerControl::checkTaskEnd(int index, int64_t now) {
-    if (PlayerBusy[index] != 1)
+    if (!m_slots[index].busy())
         return;
-    const Task &task = PlayingTasks[index];
+    const Task &task = m_slots[index].task();
     bool ended = false;
     QString why;
     if (!task.Duration.isEmpty()) {
@@ -291,14 +257,15 @@ void PlayerControl::checkRegionDuration(int64_t now) {
     const int active = activePlayer();
     if (active < 0)
         return;
-    const Task &task = PlayingTasks[active];
-    const int pos = task.CurrentRegion;
+    const PlayingTask &playing = m_slots[active].playing();
+    const Task &task = playing.task;
+    const int pos = playing.CurrentRegion;
     if (pos < 0 || pos >= task.Regions.size())
         return;
     const Region &region = task.Regions[pos];
     if (region.Duration.isEmpty())
         return;
-    if (timeToMs(region.Duration) < regionElapsedMs(region, now)) {
+    if (timeToMs(region.Duration) < regionElapsedMs(playing.regions[pos], now)) {
         note(PlayHistory::RegionCut, task.Title, region.Title);
         regionFinished(active, pos);
     }

@@ -4,9 +4,12 @@
 // play-time counters, the transport primitives, the playlist of one region pass
 // and the moves from pass to pass and region to region.
 //
+// State: each player's PlayerSlot (what it holds and in which phase) is owned
+// here and changed only here; everyone else reads it through slot().
+//
 // Thread: UI thread only. Player events arrive through the playback monitor;
-// nothing here is re-entered except resumePlayer calling the window's
-// open-state handler back.
+// nothing here is re-entered except resumePlayer telling the monitor that
+// the task on a player goes on (Hooks::resumed).
 
 #include <QString>
 #include <QVector>
@@ -19,6 +22,7 @@
 #include "base/Reporting.h"
 #include "model/Task.h"
 #include "playback/MediaPlayer.h"
+#include "playback/PlayerSlot.h"
 
 namespace kolva {
 
@@ -33,12 +37,11 @@ public:
     // Region Repeat -1 (endless) counts as this many passes.
     static constexpr int32_t EndlessPasses = 999999999;
 
-    // What the player layer asks of the main window.
+    // What the player layer tells the monitor.
     struct Hooks {
-        // Arm the one-shot TimerPlayerBugPlay with the player index as its tag.
-        std::function<void(int index)> startPlayerSoon;
-        // The window's open-state handler (wmp_OpenStateChange).
-        std::function<void(int index, int newState)> openStateChanged;
+        // The task on the player goes on after a pause: its song is shown
+        // again (the player raises no open event for a resume).
+        std::function<void(int index)> resumed;
     };
 
     PlayerControl(Clock &clock, PowerOff &powerOff, const AppPaths &paths, MediaPlayer *mainPlayer,
@@ -59,17 +62,18 @@ public:
     // tests fix the seed.
     void setRandomSeed(uint64_t seed) { m_random.seed(seed); }
 
-    // Module state, indexed by player.
+    // The two media players, indexed by player.
     std::array<MediaPlayer *, 2> Players{};
-    std::array<int, 2> PlayerBusy{0, 0};
-    std::array<Task, 2> PlayingTasks{};
+    // What each player holds (PlayerBusy and PlayingTasks of old: busy() and
+    // playing()).
+    const PlayerSlot &slot(int index) const { return m_slots[index]; }
+    const Task &playingTask(int index) const { return m_slots[index].task(); }
 
     // --- Transport ---------------------------------------------------------
     void initPlayers(MediaPlayer *mainPlayer, MediaPlayer *insertPlayer);
     void pausePlayer(int index);
     void resumePlayer(int index);
     void stopPlayer(int index);
-    void clearPlayingTask(int index);
     void pauseActive();
     void resumeActive();
     void stopAll();
@@ -81,10 +85,6 @@ public:
     // bar follow it (a busy player may be paused or between entries).
     int soundingPlayer() const;
     bool isTaskPlaying(int32_t taskId) const;
-    // Starts the player that has just been given a playlist (the tick of
-    // TimerPlayerBugPlay). Does nothing when the player no longer holds a task
-    // or when it is the main player waiting under an insert.
-    void startPlayer(int index);
 
     // --- Entry tracking ----------------------------------------------------
     // The region the playlist plays, through its ParentTaskID/RegionID params.
@@ -98,6 +98,10 @@ public:
     bool takePassEnd(int index, const Playlist &playlist);
     // An entry of the player's current pass has opened (MediaOpen).
     void noteEntryOpened(int index);
+    // The end event of a player (MediaEnded or Stopped with the playlist's
+    // last item current): the running pass moves on, anything else (the
+    // stop of a limit or of the user, a stale or repeated end) is refused.
+    void passEndReported(int index, const Playlist &playlist);
     // The pass has played out: the next pass, region or the task's end. A
     // pass in which no entry could be opened (every file missing or broken)
     // is not repeated, as an empty region is not: otherwise an endless region
@@ -108,7 +112,6 @@ public:
     // lateMs: how long after its start second the schedule started it; -1
     // for a start by hand.
     void playTask(const Task &task, int lateMs = -1);
-    void playRegion(int index, Region &region);
     // A permutation of first..last (element i - first holds the song index
     // for play position i), fresh on each call.
     QVector<int> randomOrder(int first, int last);
@@ -123,20 +126,16 @@ public:
     // Played time of the task on the player: pauses do not count.
     int64_t taskPlayedMs(int index, int64_t now) const;
     // Time of a region over all its passes: wall-clock, pauses count.
-    static int64_t regionElapsedMs(const Region &region, int64_t now);
+    static int64_t regionElapsedMs(const RegionRun &region, int64_t now);
 
     // The playlist text of one pass (CR LF lines), songs in the given order.
     static QByteArray playlistText(int32_t taskId, const Region &region, const QVector<int> &order);
     static QString playlistName(int32_t taskId, int32_t regionId);
 
 private:
-    struct Pass {
-        PlaylistPtr playlist; // the playlist this pass handed to the player
-        bool started = false; // play() issued for it
-        bool ended = false;   // its end has been taken
-        bool opened = false;  // an entry of it opened (MediaOpen)
-    };
-
+    // The next pass of the region at pos: its playlist written and handed
+    // to the player, which starts at once (a main task held under an insert
+    // starts when it resumes).
     void playRegionAt(int index, int pos);
     // The region at pos gets no further pass: the next one plays, or the task
     // is over (natural end).
@@ -144,6 +143,8 @@ private:
     // The task on the player ends without its natural end (a limit): stop it
     // and hand back to the main task.
     void endTaskEarly(int index);
+    // The main task goes on after the insert ended.
+    void handBackToMain();
     // False when the file could not be written (told once per task).
     bool writePlaylistFile(int index, const QByteArray &text);
     void note(const QString &event, const QString &title, const QString &detail = QString());
@@ -153,7 +154,7 @@ private:
     AppPaths m_paths;
     Hooks m_hooks;
     PlayHistory *m_history = nullptr;
-    std::array<Pass, 2> m_pass{};
+    std::array<PlayerSlot, 2> m_slots{};
     std::function<void(const QString &)> m_reportError;
     PlaylistWriter m_writePlaylist;
     std::array<bool, 2> m_playlistWriteReported{false, false}; // for the task on the player

@@ -92,15 +92,12 @@ bool PlayerControl::writePlaylistFile(int index, const QByteArray &text) {
     return false;
 }
 
-void PlayerControl::playRegion(int index, Region &region) {
-    playRegionAt(index, findRegionIndex(PlayingTasks[index], region.RegionID));
-}
-
 void PlayerControl::playRegionAt(int index, int pos) {
-    Task &task = PlayingTasks[index];
+    PlayerSlot &slot = m_slots[index];
+    const Task &task = slot.task();
     if (pos < 0 || pos >= task.Regions.size())
         return;
-    Region &region = task.Regions[pos];
+    const Region &region = task.Regions[pos];
     // An empty region is passed over at once, whatever its Repeat: it never
     // starts a pass, so it could never use its passes up.
     if (region.Songs.isEmpty()) {
@@ -122,29 +119,37 @@ void PlayerControl::playRegionAt(int index, int pos) {
     const bool written = writePlaylistFile(index, text);
 
     const int64_t now = m_clock.tickMs();
-    if (region.PassStartTick > 0)
-        region.EarlierPassesMs += now - region.PassStartTick;
-    region.PassStartTick = now;
-    region.PassCount += 1;
-    task.CurrentRegion = findRegionIndex(task, region.RegionID);
+    PlayingTask &counters = slot.counters();
+    RegionRun &run = counters.regions[pos];
+    if (run.PassStartTick > 0)
+        run.EarlierPassesMs += now - run.PassStartTick;
+    run.PassStartTick = now;
+    run.PassCount += 1;
+    counters.CurrentRegion = findRegionIndex(task, region.RegionID);
 
     MediaPlayer *player = Players[index];
     if (const int32_t volume = passVolume(task, region); volume >= 0)
         player->setVolume(volume);
 
-    PlayerBusy[index] = 1;
     const QString name = playlistName(task.TaskID, region.RegionID);
     PlaylistPtr playlist = written ? player->newPlaylist(name, m_paths.playlistFile())
                                    : player->newPlaylistFromText(name, text);
     player->setCurrentPlaylist(playlist);
-    m_pass[index] = Pass{playlist, false, false, false};
+    slot.loadPass(playlist);
 
     // The main task waiting under an insert (its pass ended while the insert
     // took over) gets its next playlist now but starts only when it resumes.
-    if (index == MainPlayer && PlayerBusy[InsertPlayer] == 1)
+    if (slot.phase() == PlayerSlot::Phase::Held)
         return;
-    if (m_hooks.startPlayerSoon)
-        m_hooks.startPlayerSoon(index);
+    // Started at once: the player's events keep their order (the playlist
+    // change is told before the first entry opens), so nothing is gained by
+    // the original's one-tick deferral, and its millisecond is saved.
+    // A task the user had paused plays again with its next region: its play
+    // time counts again from here.
+    if (slot.phase() == PlayerSlot::Phase::Paused)
+        slot.resume(now);
+    slot.startPass();
+    player->play();
 }
 
 } // namespace kolva

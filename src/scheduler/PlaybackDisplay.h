@@ -6,6 +6,10 @@
 
 namespace kolva {
 
+// What the play/pause button does (the original's cmdPlay Tag 1, 2 and 0):
+// the button shows it and a click does it.
+enum class TransportAction { Pause, Resume, None };
+
 // What the playback part of the window shows. Initial texts are the ones the
 // window starts with until playback or the schedule writes real values.
 struct PlaybackDisplay {
@@ -22,10 +26,10 @@ struct PlaybackDisplay {
     double progressMin = 0;                             // pgPlay
     double progressMax = 100;
     double progressValue = 0;
-    int volume = 0;                        // pgVolume, 0-100
-    QString playPicture;                   // cmdPlay picture (full path)
-    QString playTag = QStringLiteral("0"); // cmdPlay Tag
-    bool playEnabled = false;              // cmdPlay enabled
+    int volume = 0;                                        // pgVolume, 0-100
+    QString playPicture;                                   // cmdPlay picture (full path)
+    TransportAction playTransport = TransportAction::None; // what cmdPlay does
+    bool playEnabled = false;                              // cmdPlay enabled
 };
 
 } // namespace kolva

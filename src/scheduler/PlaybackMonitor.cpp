@@ -5,14 +5,12 @@
 #include "playback/MediaPlayer.h"
 #include "playback/PlayerControl.h"
 #include "scheduler/PlaybackDisplay.h"
-#include "scheduler/ScheduleClock.h"
 
 namespace kolva {
 
-PlaybackMonitor::PlaybackMonitor(PlayerControl &players, ScheduleClock &schedule,
-                                 PlaybackDisplay &display, const AppPaths &paths,
-                                 std::function<void()> displayChanged)
-    : m_players(players), m_schedule(schedule), m_display(display), m_paths(paths),
+PlaybackMonitor::PlaybackMonitor(PlayerControl &players, PlaybackDisplay &display,
+                                 const AppPaths &paths, std::function<void()> displayChanged)
+    : m_players(players), m_display(display), m_paths(paths),
       m_displayChanged(std::move(displayChanged)) {}
 
 void PlaybackMonitor::changed() {
@@ -20,26 +18,30 @@ void PlaybackMonitor::changed() {
         m_displayChanged();
 }
 
-QString PlaybackMonitor::playStateText(int playState) {
+QString PlaybackMonitor::playStateText(PlayState playState) {
     switch (playState) {
-    case PlayStateStopped:
+    case PlayState::Stopped:
         return QStringLiteral("停止");
-    case PlayStatePaused:
+    case PlayState::Paused:
         return QStringLiteral("暂停");
-    case PlayStatePlaying:
+    case PlayState::Playing:
         return QStringLiteral("播放");
     default:
         return QStringLiteral("--");
     }
 }
 
-void PlaybackMonitor::statusChange(int index) {
-    MediaPlayer *player = m_players.Players[index];
-    const int state = player->playState();
-    if (state != PlayStateMediaEnded && state != PlayStateStopped)
+void PlaybackMonitor::statusChange(int index, PlayState state) {
+    if (state != PlayState::MediaEnded && state != PlayState::Stopped)
         return;
     m_display.progressValue = 0;
     changed();
+    MediaPlayer *player = m_players.Players[index];
+    // An end raised before the player was started again (a new pass, a
+    // resume) is stale: the player no longer rests.
+    if (const PlayState now = player->playState();
+        now == PlayState::Playing || now == PlayState::Paused)
+        return;
     const PlaylistPtr playlist = player->currentPlaylist();
     if (!playlist || playlist->count() == 0)
         return;
@@ -47,51 +49,59 @@ void PlaybackMonitor::statusChange(int index) {
     // the playlist).
     if (!player->currentMedia().isIdentical(playlist->item(playlist->count() - 1)))
         return;
-    if (m_schedule.stoppingAll) {
-        m_schedule.stoppingAll = false;
-        return;
-    }
     // Only the end of the running pass of a player that still holds its task
-    // moves on: the stop of a task ended by its limit, stale events of an
-    // earlier pass and repeated end events leave everything as it is.
-    if (!m_players.takePassEnd(index, *playlist))
-        return;
-    m_players.onPlaylistEnded(index, *playlist);
+    // moves on: the stop of a task ended by its limit, by the user or by a
+    // stop-all, stale events of an earlier pass and repeated end events leave
+    // everything as it is.
+    m_players.passEndReported(index, *playlist);
 }
 
-void PlaybackMonitor::TimerPlayerBugPlay(int tag) {
-    m_players.startPlayer(tag);
-}
-
-void PlaybackMonitor::wmp_OpenStateChange(int index, int newState) {
+void PlaybackMonitor::openStateChange(int index, OpenState state) {
     MediaPlayer *player = m_players.Players[index];
-    if (newState == OpenStatePlaylistChanged) {
+    if (state == OpenState::PlaylistChanged) {
         const PlaylistPtr playlist = player->currentPlaylist();
         const Region region = playlist ? m_players.getPlayingRegion(*playlist, index) : Region{};
-        const Task &task = m_players.PlayingTasks[index];
+        const Task &task = m_players.playingTask(index);
         if (const int32_t volume = passVolume(task, region); volume >= 0)
             m_display.volume = volume;
         m_display.taskTitle = task.Title;
         m_display.regionTitle = region.Title;
         changed();
-    } else if (newState == OpenStateMediaOpen || newState == OpenStateResumed) {
-        if (newState == OpenStateMediaOpen)
-            m_players.noteEntryOpened(index);
-        const Media media = player->currentMedia();
-        m_display.progressMin = 0;
-        m_display.progressMax = media.duration;
-        m_display.totalTime = QStringLiteral(" /") + formatMinutesSeconds(media.duration);
-        m_display.songTitle = media.name;
-        m_display.songFile = media.sourceURL;
-        changed();
+    } else if (state == OpenState::MediaOpen) {
+        m_players.noteEntryOpened(index);
+        showCurrentMedia(index);
     }
 }
 
+void PlaybackMonitor::playerResumed(int index) {
+    showCurrentMedia(index);
+}
+
+void PlaybackMonitor::showCurrentMedia(int index) {
+    const Media media = m_players.Players[index]->currentMedia();
+    m_display.progressMin = 0;
+    m_display.progressMax = media.duration;
+    m_display.totalTime = QStringLiteral(" /") + formatMinutesSeconds(media.duration);
+    m_display.songTitle = media.name;
+    m_display.songFile = media.sourceURL;
+    changed();
+}
+
+TransportAction PlaybackMonitor::transport(PlayState mainState, PlayState insertState) {
+    if (insertState == PlayState::Playing)
+        return TransportAction::Pause;
+    if (insertState == PlayState::Paused)
+        return TransportAction::Resume;
+    if (mainState == PlayState::Playing)
+        return TransportAction::Pause;
+    if (mainState == PlayState::Paused)
+        return TransportAction::Resume;
+    return TransportAction::None;
+}
+
 void PlaybackMonitor::timerPositionTick() {
-    MediaPlayer *mainPlayer = m_players.Players[PlayerControl::MainPlayer];
-    MediaPlayer *insertPlayer = m_players.Players[PlayerControl::InsertPlayer];
-    const int mainState = mainPlayer->playState();
-    const int insertState = insertPlayer->playState();
+    const PlayState mainState = m_players.Players[PlayerControl::MainPlayer]->playState();
+    const PlayState insertState = m_players.Players[PlayerControl::InsertPlayer]->playState();
 
     if (const int sounding = m_players.soundingPlayer(); sounding >= 0) {
         const double position = m_players.Players[sounding]->currentPosition();
@@ -102,20 +112,11 @@ void PlaybackMonitor::timerPositionTick() {
     m_display.engine = QStringLiteral("主播:") + playStateText(mainState) +
                        QStringLiteral("  插播:") + playStateText(insertState);
 
-    if (insertState == PlayStatePlaying ||
-        (insertState != PlayStatePaused && mainState == PlayStatePlaying)) {
-        m_display.playPicture = m_paths.pausePicture();
-        m_display.playTag = QStringLiteral("1");
-        m_display.playEnabled = true;
-    } else if (insertState == PlayStatePaused || mainState == PlayStatePaused) {
-        m_display.playPicture = m_paths.playPicture();
-        m_display.playTag = QStringLiteral("2");
-        m_display.playEnabled = true;
-    } else {
-        m_display.playPicture = m_paths.playPicture();
-        m_display.playTag = QStringLiteral("0");
-        m_display.playEnabled = false;
-    }
+    const TransportAction action = transport(mainState, insertState);
+    m_display.playTransport = action;
+    m_display.playPicture =
+        action == TransportAction::Pause ? m_paths.pausePicture() : m_paths.playPicture();
+    m_display.playEnabled = action != TransportAction::None;
     changed();
 }
 

@@ -11,10 +11,9 @@
 namespace kolva {
 
 ScheduleClock::ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &timerLoop,
-                             std::function<void()> refreshStatusPage,
-                             std::function<void(double)> delay)
+                             std::function<void()> refreshStatusPage)
     : m_clock(clock), m_players(players), m_timerLoop(timerLoop),
-      m_refreshStatusPage(std::move(refreshStatusPage)), m_delay(std::move(delay)) {}
+      m_refreshStatusPage(std::move(refreshStatusPage)) {}
 
 bool ScheduleClock::isOn() const {
     return m_timerLoop.isActive();
@@ -46,22 +45,14 @@ void ScheduleClock::stopSchedule() {
     m_timerLoop.stop();
     m_checkFrom = INT64_MAX;
     for (int index : {PlayerControl::InsertPlayer, PlayerControl::MainPlayer}) {
-        if (m_players.PlayerBusy[index] == 1)
-            note(PlayHistory::StoppedByUser, m_players.PlayingTasks[index].Title,
+        if (m_players.slot(index).busy())
+            note(PlayHistory::StoppedByUser, m_players.playingTask(index).Title,
                  index == PlayerControl::MainPlayer ? QStringLiteral("主播")
                                                     : QStringLiteral("插播"));
     }
     m_players.stopAll();
     if (m_refreshStatusPage)
         m_refreshStatusPage();
-}
-
-void ScheduleClock::stopScheduleAndWait() {
-    stoppingAll = true;
-    stopSchedule();
-    if (m_delay)
-        m_delay(StopWaitMs);
-    stoppingAll = false;
 }
 
 void ScheduleClock::tick(const TaskList &tasks,

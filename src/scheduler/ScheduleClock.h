@@ -36,28 +36,22 @@ class SecondTimer;
 class ScheduleClock {
 public:
     static constexpr int LoopIntervalMs = 1000;
-    static constexpr int StopWaitMs = 500;
     // How far back a late tick still starts a task that was due.
     static constexpr int CatchUpSeconds = 60;
 
-    // refreshStatusPage: the window rewrites its status strip. delay: waits
-    // while events are processed (kolva::delay; tests deliver fake events).
+    // refreshStatusPage: the window rewrites its status strip.
     ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &timerLoop,
-                  std::function<void()> refreshStatusPage, std::function<void(double)> delay);
+                  std::function<void()> refreshStatusPage);
 
-    void setDelay(std::function<void(double)> delay) { m_delay = std::move(delay); }
     // Where missed tasks and stops by the user are written (may be null).
     void setHistory(PlayHistory *history) { m_history = history; }
 
     bool isOn() const;
     void startSchedule();
+    // Switches the schedule off and stops both players. The end events of
+    // that stop arrive later and are refused by the players' slots (their
+    // tasks have ended), so nothing waits for them.
     void stopSchedule();
-    // The stop of the picture pair and of cmdStart: stoppingAll is true while
-    // the end events of the stop are handled during the 500 ms wait.
-    void stopScheduleAndWait();
-
-    // True while a stop-all waits for the end events it caused.
-    bool stoppingAll = false;
 
     // One schedule tick: the limits of what plays, then at most one due task.
     // A failure in one step is handed to `report` and does not skip the other.
@@ -105,7 +99,6 @@ private:
     // reported, so no occurrence is handled twice.
     QHash<int32_t, int64_t> m_handled;
     std::function<void()> m_refreshStatusPage;
-    std::function<void(double)> m_delay;
     std::function<bool(const Task &)> m_playsToday;
 };
 

@@ -19,7 +19,7 @@ TEST(MainControllerSchedule, InvalidOrDisabledTasksAreNeverDueButPlayableByHand)
     Task ok = makeTask("ok", "08:00:03", {song("/m/a.mp3")});
     rig.startUp({broken, off, ok});
     rig.runUntil(QTime(8, 0, 5));
-    EXPECT_EQ(rig.players().PlayingTasks[Main].Title, "ok");
+    EXPECT_EQ(rig.players().playingTask(Main).Title, "ok");
     EXPECT_TRUE(rig.errors.isEmpty());
 
     ControllerRig byHand;
@@ -29,7 +29,7 @@ TEST(MainControllerSchedule, InvalidOrDisabledTasksAreNeverDueButPlayableByHand)
     byHand.controller.playTaskById(0);
     byHand.run(1000);
     EXPECT_EQ(byHand.busy(Main), 1);
-    EXPECT_EQ(byHand.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(byHand.mainPlayer.playState(), PlayState::Playing);
 }
 
 TEST(MainControllerSchedule, DurationCountsPlayNotTheUsersPause) {
@@ -40,13 +40,13 @@ TEST(MainControllerSchedule, DurationCountsPlayNotTheUsersPause) {
     t.PowerOff = true;
     rig.startUp({t});
     rig.runUntil(QTime(8, 5, 10));
-    EXPECT_EQ(rig.controller.display().playTag, "1");
+    EXPECT_EQ(rig.controller.display().playTransport, TransportAction::Pause);
     rig.controller.cmdPlayClicked();
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Paused);
     rig.runUntil(QTime(8, 15, 10));
-    EXPECT_EQ(rig.controller.display().playTag, "2");
+    EXPECT_EQ(rig.controller.display().playTransport, TransportAction::Resume);
     rig.controller.cmdPlayClicked();
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
 
     rig.runUntil(QTime(8, 40, 8));
     EXPECT_EQ(rig.busy(Main), 1);
@@ -78,42 +78,40 @@ TEST(MainControllerSchedule, StopAllDuringTheLastEntryStartsNothing) {
         EXPECT_FALSE(rig.controller.scheduleOn());
         rig.run(5000);
         EXPECT_EQ(rig.busy(Main), 0);
-        EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
+        EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Stopped);
         EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 0);
-        EXPECT_FALSE(rig.controller.schedule().stoppingAll);
     }
 }
 
 TEST(MainControllerSchedule, OnePassEndMovesOnOnceWhateverTheEventsAroundIt) {
     ControllerRig rig;
     rig.mainPlayer.setMediaDuration("/m/a.mp3", 20);
-    rig.startUp({makeTask("t", "08:00:10", {song("/m/a.mp3", 3), song("/m/c.mp3")})});
+    Task t = makeTask("t", "08:00:10", {song("/m/a.mp3", 3), song("/m/c.mp3")});
+    t.Regions[0].Duration = "00:00:12";
+    rig.startUp({t});
     rig.runUntil(QTime(8, 0, 15));
     rig.mainPlayer.finishPass();
-    rig.mainPlayer.deliverEvents(); // the end, but not yet the start timer
+    rig.mainPlayer.deliverEvents(); // the end, and the next pass starts
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-0"), 2);
-    ASSERT_TRUE(rig.controller.playerBugPlayArmed());
-    // A player that also reports "stopped" after the end, before and after
-    // the new pass starts: the new pass's one entry is also its last.
-    ASSERT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
-    emit rig.mainPlayer.statusChange();
-    emit rig.mainPlayer.statusChange();
+    // A player that also reports "stopped" after the end, as the new pass
+    // starts and later: the new pass's one entry is also its last.
+    emit rig.mainPlayer.statusChange(PlayState::Stopped);
+    emit rig.mainPlayer.statusChange(PlayState::Stopped);
     rig.run(500);
-    emit rig.mainPlayer.statusChange();
+    emit rig.mainPlayer.statusChange(PlayState::Stopped);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-0"), 2);
-    EXPECT_EQ(rig.players().PlayingTasks[Main].Regions[0].PassCount, 2);
+    EXPECT_EQ(rig.players().slot(Main).playing().regions[0].PassCount, 2);
 
     // The end of a pass still queued when a region limit moves on: only one
     // move.
-    rig.players().PlayingTasks[Main].Regions[0].Duration = "00:00:05";
     rig.mainPlayer.finishPass(); // end event queued, not delivered
-    rig.clock.advance(6000);
+    rig.clock.advance(7000);     // 12.5 s of region time
     rig.controller.timerLoopTick();
     rig.deliver();
     rig.run(2000);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-0"), 2);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 1);
-    EXPECT_EQ(rig.players().PlayingTasks[Main].CurrentRegion, 1);
+    EXPECT_EQ(rig.players().slot(Main).playing().CurrentRegion, 1);
 }
 
 TEST(MainControllerSchedule, MainPassEndingAsAnInsertStartsWaitsForTheInsert) {
@@ -130,13 +128,13 @@ TEST(MainControllerSchedule, MainPassEndingAsAnInsertStartsWaitsForTheInsert) {
     rig.deliver();
     EXPECT_EQ(rig.busy(Insert), 1);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 1);
-    EXPECT_NE(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_NE(rig.mainPlayer.playState(), PlayState::Playing);
     rig.run(10000);
-    EXPECT_NE(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_NE(rig.mainPlayer.playState(), PlayState::Playing);
     rig.run(25000);
     EXPECT_EQ(rig.busy(Insert), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
-    EXPECT_EQ(rig.players().PlayingTasks[Main].CurrentRegion, 1);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
+    EXPECT_EQ(rig.players().slot(Main).playing().CurrentRegion, 1);
 }
 
 TEST(MainControllerSchedule, LimitsWaitForTheScheduleToBeOn) {
@@ -152,7 +150,7 @@ TEST(MainControllerSchedule, LimitsWaitForTheScheduleToBeOn) {
     rig.controller.playTaskById(0);
     rig.run(180000);
     EXPECT_EQ(rig.busy(Main), 1);
-    EXPECT_EQ(rig.players().PlayingTasks[Main].Title, "t");
+    EXPECT_EQ(rig.players().playingTask(Main).Title, "t");
     rig.controller.picDingShiClicked(0);
     EXPECT_EQ(rig.busy(Main), 1); // switching on does not stop it
     rig.run(1100);                // the first tick of the next second
@@ -168,12 +166,12 @@ TEST(MainControllerSchedule, SongPlayedByHandIsAnInsertAndHidesNoTaskOfTheList) 
     rig.controller.playSong("/m/song.mp3");
     rig.run(1000);
     EXPECT_EQ(rig.busy(Insert), 1);
-    EXPECT_EQ(rig.players().PlayingTasks[Insert].TaskID, MainController::AdHocTaskId);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(rig.players().playingTask(Insert).TaskID, MainController::AdHocTaskId);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Paused);
     EXPECT_EQ(rig.insertPlayer.currentMedia().sourceURL, "/m/song.mp3");
     rig.run(40000);
     EXPECT_EQ(rig.busy(Insert), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     EXPECT_TRUE(rig.errors.isEmpty());
 
     // A song by hand on the idle main player; the list's first task (id 0)
@@ -183,8 +181,8 @@ TEST(MainControllerSchedule, SongPlayedByHandIsAnInsertAndHidesNoTaskOfTheList) 
     idle.startUp({makeTask("first", "08:00:10", {song("/m/long.mp3")})});
     idle.controller.playSong("/m/song.mp3");
     idle.runUntil(QTime(8, 0, 12));
-    EXPECT_EQ(idle.players().PlayingTasks[Main].TaskID, MainController::AdHocTaskId);
-    EXPECT_EQ(idle.players().PlayingTasks[Insert].Title, "first");
+    EXPECT_EQ(idle.players().playingTask(Main).TaskID, MainController::AdHocTaskId);
+    EXPECT_EQ(idle.players().playingTask(Insert).Title, "first");
 }
 
 } // namespace

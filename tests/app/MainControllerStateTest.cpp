@@ -117,7 +117,7 @@ TEST(MainControllerState, FailuresAreReportedAndTheScheduleRunsOn) {
         << rig.errors[0].toStdString();
     EXPECT_TRUE(rig.controller.scheduleOn());
     EXPECT_EQ(rig.busy(0), 1);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     rig.mainPlayer.finishPass();
     rig.deliver();
     EXPECT_EQ(rig.busy(0), 0);
@@ -126,21 +126,21 @@ TEST(MainControllerState, FailuresAreReportedAndTheScheduleRunsOn) {
     ASSERT_TRUE(QDir(rig.dir.path()).rmdir("template.asx.dll"));
     rig.runUntil(QTime(8, 0, 22));
     EXPECT_EQ(rig.errors.size(), 1);
-    EXPECT_EQ(rig.players().PlayingTasks[0].Title, "second");
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.players().playingTask(0).Title, "second");
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
 
     // A pass end whose region the task no longer holds: reported from the
     // event, and the next tick still starts a due task.
     rig.writeTasks({makeTask("third", "08:00:30", {r})});
     rig.controller.loadTaskList();
-    rig.players().PlayingTasks[0].Regions[0].RegionID = 9;
+    rig.mainPlayer.renameCurrentPlaylist("KOLVA0-9");
     rig.mainPlayer.finishPass();
     rig.deliver();
     ASSERT_EQ(rig.errors.size(), 2);
-    EXPECT_EQ(rig.errors[1], "没找到Region: RegionID=0");
+    EXPECT_EQ(rig.errors[1], "没找到Region: RegionID=9");
     rig.runUntil(QTime(8, 0, 32));
-    EXPECT_EQ(rig.players().PlayingTasks[1].Title, "third");
-    EXPECT_EQ(rig.insertPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.players().playingTask(1).Title, "third");
+    EXPECT_EQ(rig.insertPlayer.playState(), PlayState::Playing);
 }
 
 TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
@@ -156,7 +156,7 @@ TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
     // Started by the tick at 10.8 s; its region is cut by the tick at 16.2 s,
     // the same tick in which "due" falls due.
     rig.runUntil(QTime(8, 0, 15, 500));
-    ASSERT_EQ(rig.players().PlayingTasks[0].Title, "cut");
+    ASSERT_EQ(rig.players().playingTask(0).Title, "cut");
     // A fault in the limit step: starting the next region throws.
     rig.players().setPlaylistWriter([](const QString &, const QByteArray &, QString *) -> bool {
         throw PlaybackError(QStringLiteral("注入的故障"));
@@ -172,9 +172,9 @@ TEST(MainControllerState, AFailedLimitStepDoesNotCostADueTaskItsSecond) {
         });
     rig.runUntil(QTime(8, 0, 17, 300));
     EXPECT_EQ(rig.errors.size(), 1);
-    EXPECT_EQ(rig.players().PlayingTasks[0].CurrentRegion, 1);
+    EXPECT_EQ(rig.players().slot(0).playing().CurrentRegion, 1);
     EXPECT_EQ(rig.busy(0), 1);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
 }
 
 TEST(MainControllerState, SeekAndVolumeGoToTheSoundingPlayer) {

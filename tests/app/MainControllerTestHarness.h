@@ -19,15 +19,7 @@ public:
     explicit ControllerRig(QTime start = QTime(8, 0, 0))
         : SimulatedRig(start), controller(paths, clock, powerOff, mainPlayer, insertPlayer) {
         m_time.setTimers({{&controller.loopTimer(), &controller.clockTimer()},
-                          [this] { controller.timerPositionTick(); },
-                          [this] {
-                              if (!controller.playerBugPlayArmed())
-                                  return false;
-                              controller.timerPlayerBugPlayTick();
-                              return true;
-                          }});
-        // The stop-all wait hands the end events of the stop to the handlers.
-        controller.setDelayFunction([this](double) { deliver(); });
+                          [this] { controller.timerPositionTick(); }});
         QObject::connect(&controller, &MainController::errorReported,
                          [this](const QString &message) { errors << message; });
     }
@@ -44,7 +36,7 @@ public:
     void writeTasks(const TaskList &tasks) { ASSERT_TRUE(saveTasks(paths.taskFile(), tasks)); }
 
     PlayerControl &players() { return controller.players(); }
-    int busy(int index) { return players().PlayerBusy[index]; }
+    int busy(int index) { return players().slot(index).busy() ? 1 : 0; }
     int calls(FakeMediaPlayer &p, const QString &call) { return int(p.calls.count(call)); }
     QStringList historyLines() { return test::historyLines(controller.history()); }
     QStringList history(const QString &event) { return historyOf(controller.history(), event); }

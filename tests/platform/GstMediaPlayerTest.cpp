@@ -83,7 +83,7 @@ TEST_F(GstPlayerTest, PlaysEntriesInOrderWithRepeatsGaplessAndReportsOneEnd) {
     ASSERT_TRUE(waitUntil([&] { return !log.events.isEmpty(); }));
     runFor(150);
     EXPECT_EQ(capture.sampleCount(), 0) << "setting the playlist must not start playback";
-    EXPECT_EQ(player.playState(), PlayStateStopped);
+    EXPECT_EQ(player.playState(), PlayState::Stopped);
     EXPECT_TRUE(player.currentMedia().isIdentical(list->item(0)));
 
     player.play();
@@ -93,7 +93,7 @@ TEST_F(GstPlayerTest, PlaysEntriesInOrderWithRepeatsGaplessAndReportsOneEnd) {
               "open(7)@0 open(13)@0 status(3)@0 open(13)@1 open(13)@1 open(13)@2 open(13)@2 "
               "status(8)@2");
     EXPECT_TRUE(log.events.last().media.isIdentical(list->item(2)));
-    EXPECT_EQ(player.playState(), PlayStateStopped); // rests in Stopped after the end
+    EXPECT_EQ(player.playState(), PlayState::Stopped); // rests in Stopped after the end
     EXPECT_EQ(log.events[1].media.name, "a400-" + QFileInfo(a).completeBaseName().section('-', 1));
     EXPECT_EQ(log.events[1].media.sourceURL, a);
     EXPECT_NEAR(log.events[1].media.duration, 0.3, 0.02);
@@ -164,7 +164,7 @@ TEST_F(GstPlayerTest, PauseKeepsPositionWhileAnotherPlayerPlaysOnAtItsOwnVolume)
     ASSERT_TRUE(waitUntil([&] { return mainCapture.seconds() > 0.4; }));
 
     main.pause();
-    EXPECT_EQ(main.playState(), PlayStatePaused);
+    EXPECT_EQ(main.playState(), PlayState::Paused);
     ASSERT_TRUE(waitUntil([&] { return mainLog.count(SeenEvent::Status, 2) == 1; }));
     runFor(50);
     const double position = main.currentPosition();
@@ -217,7 +217,7 @@ TEST_F(GstPlayerTest, SeekEndlessRepeatAndStop) {
         << log.describe().toStdString();
     EXPECT_EQ(player.currentMedia().index, 1);
     player.stop();
-    EXPECT_EQ(player.playState(), PlayStateStopped);
+    EXPECT_EQ(player.playState(), PlayState::Stopped);
     player.stop(); // already stopped: nothing
     const double heard = capture.seconds();
     runFor(300);
@@ -252,7 +252,7 @@ TEST_F(GstPlayerTest, NewPlaylistStopsSilentlyAndPauseWhileOpeningIsReportedAfte
     // Whatever is still undelivered belongs to the old playlist: dropped.
     const PlaylistPtr next = load(player, {{b}});
     player.setCurrentPlaylist(next);
-    EXPECT_EQ(player.playState(), PlayStateStopped);
+    EXPECT_EQ(player.playState(), PlayState::Stopped);
     const double heard = capture.seconds();
     runFor(300);
     EXPECT_LT(capture.seconds() - heard, 0.01) << "the old playlist must fall silent";
@@ -264,7 +264,7 @@ TEST_F(GstPlayerTest, NewPlaylistStopsSilentlyAndPauseWhileOpeningIsReportedAfte
     capture.clear();
     player.play();
     player.pause();
-    EXPECT_EQ(player.playState(), PlayStatePaused);
+    EXPECT_EQ(player.playState(), PlayState::Paused);
     ASSERT_TRUE(waitUntil([&] { return log.events.size() >= 2; }));
     runFor(200);
     EXPECT_EQ(log.describe().toStdString(), "open(13)@0 status(2)@0");

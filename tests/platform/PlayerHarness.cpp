@@ -178,12 +178,31 @@ QList<Segment> Capture::segments(const QList<double> &pitches, double minSeconds
     return merged;
 }
 
+int eventCode(OpenState state) {
+    return state == OpenState::PlaylistChanged ? 7 : 13;
+}
+
+int eventCode(PlayState state) {
+    switch (state) {
+    case PlayState::Stopped:
+        return 1;
+    case PlayState::Paused:
+        return 2;
+    case PlayState::Playing:
+        return 3;
+    case PlayState::MediaEnded:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
 EventLog::EventLog(GstMediaPlayer &player) {
-    QObject::connect(&player, &MediaPlayer::openStateChange, &player, [this, &player](int s) {
-        events.append({SeenEvent::Open, s, player.currentMedia()});
+    QObject::connect(&player, &MediaPlayer::openStateChange, &player, [this, &player](OpenState s) {
+        events.append({SeenEvent::Open, eventCode(s), player.currentMedia()});
     });
-    QObject::connect(&player, &MediaPlayer::statusChange, &player, [this, &player] {
-        events.append({SeenEvent::Status, player.playState(), player.currentMedia()});
+    QObject::connect(&player, &MediaPlayer::statusChange, &player, [this, &player](PlayState s) {
+        events.append({SeenEvent::Status, eventCode(s), player.currentMedia()});
     });
     QObject::connect(&player, &MediaPlayer::positionChange, &player,
                      [this, &player](double, double) {

@@ -70,9 +70,14 @@ private:
 };
 
 // What the player reported, as seen by a handler at delivery time.
+// The events logged by the codes of the original control (open 7 and 13,
+// status 1, 2, 3 and 8), which the expected logs are written in.
+int eventCode(OpenState state);
+int eventCode(PlayState state);
+
 struct SeenEvent {
     enum Kind { Open, Status, Position } kind;
-    int value = 0; // the open state, or playState() for Status
+    int value = 0; // eventCode of the state the event carried
     Media media;
 };
 

@@ -118,15 +118,15 @@ TEST_F(SchedulingOnRealPlayer, InsertPausesMainWhichResumesWhereItStoppedAndPlay
     controller.playTaskById(0);
     ASSERT_TRUE(waitUntil([&] { return mainCapture.seconds() > 0.3; }));
     controller.playTaskById(1);
-    ASSERT_TRUE(waitUntil([&] { return mainPlayer.playState() == PlayStatePaused; }));
+    ASSERT_TRUE(waitUntil([&] { return mainPlayer.playState() == PlayState::Paused; }));
     const double pausedAt = mainPlayer.currentPosition();
     const double heardAtPause = mainCapture.seconds();
 
     // The insert plays out, then the main task comes back by itself.
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[1] == 0; }, 8000));
-    ASSERT_TRUE(waitUntil([&] { return mainPlayer.playState() == PlayStatePlaying; }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(1).busy(); }, 8000));
+    ASSERT_TRUE(waitUntil([&] { return mainPlayer.playState() == PlayState::Playing; }, 2000));
     EXPECT_NEAR(mainPlayer.currentPosition(), pausedAt, 0.1);
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(0).busy(); }, 8000));
 
     // Main sounded its file once: nothing repeated from the start, nothing
     // skipped; the insert sounded while main was silent.
@@ -148,10 +148,10 @@ TEST_F(SchedulingOnRealPlayer, DueRegionPlaysItsPassesAndTheTaskEnds) {
     Task t = oneRegionTask("passes", tone, 3);
     t.StartTime = QStringLiteral("10:00:01"); // due by the schedule clock
     startUp({t});
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 1; }, 4000));
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+    ASSERT_TRUE(waitUntil([&] { return controller.players().slot(0).busy(); }, 4000));
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(0).busy(); }, 8000));
     runFor(300);
-    EXPECT_EQ(controller.players().PlayingTasks[0].Regions[0].PassCount, 3);
+    EXPECT_EQ(controller.players().slot(0).playing().regions[0].PassCount, 3);
     EXPECT_NEAR(capture.seconds(), 0.75, 0.1);
     expectHeardOnly(capture, 1200, 0.75);
 }
@@ -170,8 +170,8 @@ TEST_F(SchedulingOnRealPlayer, PassesWhosePlaylistCannotBeWrittenStillSound) {
     });
     startUp({oneRegionTask("full disk", tone, 2)});
     controller.playTaskById(0);
-    ASSERT_EQ(controller.players().PlayerBusy[0], 1);
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
+    ASSERT_TRUE(controller.players().slot(0).busy());
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(0).busy(); }, 8000));
     runFor(200);
     EXPECT_EQ(writes, 2);
     EXPECT_FALSE(QFile::exists(paths.playlistFile()));
@@ -191,8 +191,8 @@ TEST_F(SchedulingOnRealPlayer, ShortTaskDueWhileTheWarmUpRunsPlaysOnceAndIsLogge
     mainPlayer.warmUp();
     insertPlayer.warmUp();
     EXPECT_TRUE(mainPlayer.warmingUp());
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 1; }, 4000));
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 4000));
+    ASSERT_TRUE(waitUntil([&] { return controller.players().slot(0).busy(); }, 4000));
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(0).busy(); }, 4000));
     runFor(1500); // the later ticks of its second and the next ones
     EXPECT_FALSE(mainPlayer.warmingUp() || insertPlayer.warmingUp());
 
@@ -230,15 +230,15 @@ TEST_F(SchedulingOnRealPlayer, PowerOffCommandRunsOnceAtTheNaturalEndOnly) {
 
     controller.playTaskById(0);
     ASSERT_TRUE(waitUntil([&] { return lines() == 1; }, 8000));
-    EXPECT_EQ(controller.players().PlayerBusy[0], 0);
+    EXPECT_FALSE(controller.players().slot(0).busy());
 
     controller.playTaskById(1);
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 1; }, 2000));
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 3000));
-    EXPECT_EQ(mainPlayer.playState(), PlayStateStopped);
+    ASSERT_TRUE(waitUntil([&] { return controller.players().slot(0).busy(); }, 2000));
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(0).busy(); }, 3000));
+    EXPECT_EQ(mainPlayer.playState(), PlayState::Stopped);
     runFor(2200); // past where the song would have ended
     EXPECT_EQ(lines(), 1);
-    EXPECT_EQ(controller.players().PlayerBusy[0], 0);
+    EXPECT_FALSE(controller.players().slot(0).busy());
     qputenv("KOLVA_POWER_OFF_CMD", previous);
 }
 
@@ -254,8 +254,8 @@ TEST_F(SchedulingOnRealPlayer, EndlessRegionOfBrokenFilesMovesOnToTheNextRegion)
     t.Regions.append(after);
     startUp({t});
     controller.playTaskById(0);
-    ASSERT_TRUE(waitUntil([&] { return controller.players().PlayerBusy[0] == 0; }, 8000));
-    EXPECT_EQ(controller.players().PlayingTasks[0].Regions[0].PassCount, 1);
+    ASSERT_TRUE(waitUntil([&] { return !controller.players().slot(0).busy(); }, 8000));
+    EXPECT_EQ(controller.players().slot(0).playing().regions[0].PassCount, 1);
     EXPECT_NEAR(capture.seconds(), 0.3, 0.05);
 }
 

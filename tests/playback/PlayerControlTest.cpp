@@ -37,19 +37,18 @@ TEST(PlayerControl, InitialisesTagsAndIdleSlots) {
 TEST(PlayerControl, PauseAndResumeKeepThePlayedTime) {
     Slots s;
     s.players.playTask(task(0, {oneSong()}));
-    s.players.startPlayer(0);
     s.clock.advance(5000);
     s.players.pausePlayer(0);
-    EXPECT_EQ(s.players.PlayingTasks[0].PlayedMs, 5000);
-    EXPECT_EQ(s.players.PlayingTasks[0].StartTick, 0);
+    EXPECT_EQ(s.players.slot(0).playing().PlayedMs, 5000);
+    EXPECT_EQ(s.players.slot(0).playing().StartTick, 0);
     // A second pause (the user paused, then an insert comes) adds nothing.
     s.clock.advance(60000);
     s.players.pausePlayer(0);
-    EXPECT_EQ(s.players.PlayingTasks[0].PlayedMs, 5000);
+    EXPECT_EQ(s.players.slot(0).playing().PlayedMs, 5000);
 
     s.players.resumePlayer(0);
-    EXPECT_EQ(s.players.PlayingTasks[0].StartTick, s.clock.tickMs());
-    EXPECT_EQ((s.openStates.last()), (QPair<int, int>{0, int(OpenStateResumed)}));
+    EXPECT_EQ(s.players.slot(0).playing().StartTick, s.clock.tickMs());
+    EXPECT_EQ(s.resumed, QVector<int>{0}); // the monitor shows its song again
     s.clock.advance(2000);
     EXPECT_EQ(s.players.taskPlayedMs(0, s.clock.tickMs()), 7000);
     EXPECT_EQ(s.mainPlayer.calls.count("play"), 2);
@@ -58,33 +57,34 @@ TEST(PlayerControl, PauseAndResumeKeepThePlayedTime) {
 TEST(PlayerControl, InsertIsTheActivePlayerWhileBothHoldTasks) {
     Slots s;
     s.players.playTask(task(0, {oneSong()}));
-    s.players.startPlayer(0);
     s.players.playTask(task(1, {oneSong()}));
-    s.players.startPlayer(1);
-    EXPECT_EQ(s.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayState::Paused);
     EXPECT_EQ(s.players.activePlayer(), 1);
     EXPECT_TRUE(s.players.isTaskPlaying(1));
     EXPECT_FALSE(s.players.isTaskPlaying(0)); // paused under the insert
+    EXPECT_EQ(s.players.slot(0).phase(), PlayerSlot::Phase::Held);
 
     s.players.pauseActive();
-    EXPECT_EQ(s.insertPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(s.insertPlayer.playState(), PlayState::Paused);
     EXPECT_EQ(s.mainPlayer.calls.count("pause"), 1); // only the pause for the insert
     s.players.resumeActive();
-    EXPECT_EQ(s.insertPlayer.playState(), PlayStatePlaying);
-    EXPECT_EQ(s.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(s.insertPlayer.playState(), PlayState::Playing);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayState::Paused);
 }
 
 TEST(PlayerControl, StopAllStopsOnlyBusyPlayers) {
     Slots s;
     s.players.playTask(task(0, {oneSong()}));
-    s.players.startPlayer(0);
     s.players.stopAll();
-    EXPECT_EQ(s.players.PlayerBusy[0], 0);
-    EXPECT_EQ(s.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_FALSE(s.players.slot(0).busy());
+    EXPECT_EQ(s.mainPlayer.playState(), PlayState::Stopped);
     EXPECT_FALSE(s.insertPlayer.calls.contains("stop"));
-    // The start timer firing after the stop must not bring the sound back.
-    s.players.startPlayer(0);
-    EXPECT_EQ(s.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_EQ(s.players.slot(0).lastEnd(), PlayerSlot::End::Stop);
+    // The end the stop reports later moves nothing on (no flag needed).
+    const QStringList before = s.mainPlayer.calls;
+    s.players.passEndReported(0, *s.mainPlayer.currentPlaylist());
+    EXPECT_EQ(s.mainPlayer.calls, before);
+    EXPECT_EQ(s.mainPlayer.playState(), PlayState::Stopped);
 }
 
 TEST(PlayerControl, TracesPlaylistsBackToTheirRegions) {
@@ -115,7 +115,7 @@ TEST(PlayerControl, PlaylistEndMovesToTheRegionNamedByItsTitle) {
     ended.name = "KOLVA3-7";
     s.players.onPlaylistEnded(0, ended);
     // Region 7 had no pass yet, so its first pass begins.
-    EXPECT_EQ(s.players.PlayingTasks[0].Regions[1].PassCount, 1);
+    EXPECT_EQ(s.players.slot(0).playing().regions[1].PassCount, 1);
     EXPECT_EQ(s.mainPlayer.calls.filter("newPlaylist").last(), "newPlaylist KOLVA3-7");
 
     const QStringList before = s.mainPlayer.calls;
@@ -127,7 +127,7 @@ TEST(PlayerControl, PlaylistEndMovesToTheRegionNamedByItsTitle) {
         EXPECT_EQ(e.message(), QStringLiteral("没找到Region: RegionID=8"));
     }
     EXPECT_EQ(s.mainPlayer.calls, before);
-    EXPECT_EQ(s.players.PlayerBusy[0], 1);
+    EXPECT_TRUE(s.players.slot(0).busy());
 }
 
 TEST(PlayerControl, TaskWithoutRegionsOnlyAsksForThePowerOff) {
@@ -145,34 +145,32 @@ TEST(PlayerControl, UnwritablePlaylistPlaysFromMemoryAndIsToldOncePerTask) {
     QStringList errors;
     s.players.setErrorReporter([&](const QString &message) { errors << message; });
     s.players.playTask(task(0, {oneSong()}));
-    s.players.startPlayer(0);
     // A folder where the playlist file belongs: no one can write it.
     ASSERT_TRUE(QFile::remove(s.paths.playlistFile()));
     ASSERT_TRUE(QDir(s.dir.path()).mkdir("template.asx.dll"));
     s.players.playTask(task(1, {oneSong(2)}, true)); // two passes, then power-off
-    EXPECT_EQ(s.players.PlayerBusy[1], 1);
+    EXPECT_TRUE(s.players.slot(1).busy());
     EXPECT_EQ(s.insertPlayer.calls.filter("newPlaylist"),
               QStringList{"newPlaylistFromText KOLVA1-0"});
     EXPECT_EQ(s.insertPlayer.playlistFiles.last(),
-              PlayerControl::playlistText(1, s.players.PlayingTasks[1].Regions[0], {0}));
+              PlayerControl::playlistText(1, s.players.playingTask(1).Regions[0], {0}));
     ASSERT_EQ(s.insertPlayer.currentPlaylist()->count(), 1);
     EXPECT_EQ(s.insertPlayer.currentPlaylist()->entries[0].ref, "/m/a.mp3");
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors[0].startsWith("无法写入播放列表：" + s.paths.playlistFile() + "，"))
         << errors[0].toStdString();
-    EXPECT_EQ(s.started.last(), 1);
+    EXPECT_EQ(s.insertPlayer.calls.count("play"), 1); // started at once
 
     // Both passes play from memory; the failure is told once for the task.
     for (int pass = 0; pass < 2; ++pass) {
-        s.players.startPlayer(1);
         s.players.noteEntryOpened(1);
         s.players.onPlaylistEnded(1, *s.insertPlayer.currentPlaylist());
     }
     EXPECT_EQ(s.insertPlayer.calls.filter("newPlaylistFromText").size(), 2);
     EXPECT_EQ(errors.size(), 1);
-    EXPECT_EQ(s.players.PlayerBusy[1], 0);
-    EXPECT_EQ(s.mainPlayer.playState(), PlayStatePlaying); // paused, then resumed
-    EXPECT_EQ(s.powerOff.requests, 1);                     // its natural end
+    EXPECT_FALSE(s.players.slot(1).busy());
+    EXPECT_EQ(s.mainPlayer.playState(), PlayState::Playing); // paused, then resumed
+    EXPECT_EQ(s.powerOff.requests, 1);                       // its natural end
 
     s.players.playTask(task(2, {oneSong()})); // a new task tells it anew
     EXPECT_EQ(errors.size(), 2);

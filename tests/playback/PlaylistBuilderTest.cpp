@@ -38,9 +38,11 @@ TEST(PlaylistBuilder, WritesTheRegionPassLineForLine) {
     Region r2 = makeRegion("r2", {{"/m/a.mp3", 0},
                                   {"/m/b.mp3", 1, "00:00:10", "00:01:05"},
                                   {"/m/c.mp3", -1, "", "00:00:30"}});
-    Task task = withIds(makeTask("t", "08:00:00", {empty, empty, r2}), 0);
-    s.players.PlayingTasks[0] = task;
-    s.players.playRegion(0, s.players.PlayingTasks[0].Regions[2]);
+    Region r1 = makeRegion("r1", {{"/m/y.mp3"}});
+    Task task = withIds(makeTask("t", "08:00:00", {empty, r1, r2}), 0);
+    s.players.playTask(task);
+    s.players.nextRegion(0, 0);
+    s.players.nextRegion(0, 1); // the third region's first pass
 
     const QByteArray expected = "<Asx Version = \"3.0\" >\r\n"
                                 "<Author>KOLVA</Author>\r\n"
@@ -88,17 +90,17 @@ TEST(PlaylistBuilder, WritesTheRegionPassLineForLine) {
     EXPECT_EQ(p.entries[2].plays, -1);
     EXPECT_DOUBLE_EQ(p.entries[1].startSeconds, 10);
     EXPECT_DOUBLE_EQ(p.entries[1].durationSeconds, 65);
-    EXPECT_EQ(s.started, QVector<int>{0});
-    EXPECT_EQ(s.players.PlayerBusy[0], 1);
-    EXPECT_EQ(s.players.PlayingTasks[0].CurrentRegion, 2);
+    EXPECT_EQ(s.mainPlayer.calls.count("play"), 3); // started at once, each pass
+    EXPECT_TRUE(s.players.slot(0).busy());
+    EXPECT_EQ(s.players.slot(0).playing().CurrentRegion, 2);
 }
 
 TEST(PlaylistBuilder, ReservedCharactersInPathsReadBackUnchanged) {
     const QString odd = QStringLiteral("/媒体/a \"b\" & <c>\td\r\ne.mp3");
     Slots s;
     Task task = withIds(makeTask("t", "08:00:00", {makeRegion("r", {{odd}})}), 4);
-    s.players.PlayingTasks[1] = task;
-    s.players.playRegion(1, s.players.PlayingTasks[1].Regions[0]);
+    s.players.playTask(task);
+    s.players.playTask(task); // as the insert
     const QByteArray bytes = s.file();
     EXPECT_TRUE(bytes.contains("<Ref href=\"/\xe5\xaa\x92\xe4\xbd\x93/a &quot;b&quot; &amp; "
                                "&lt;c&gt;&#9;d&#13;&#10;e.mp3\"/>\r\n"))
@@ -116,29 +118,32 @@ TEST(PlaylistBuilder, PassCountersAndVolumeRule) {
     Region loud = makeRegion("l", {{"/m/a.mp3"}}, 0, {}, 30);
     Task task = withIds(makeTask("t", "08:00:00", {quiet, loud}), 0);
     task.Volume = -1;
-    s.players.PlayingTasks[0] = task;
-    Region &r = s.players.PlayingTasks[0].Regions[0];
+    const auto run = [&] { return s.players.slot(0).playing().regions[0]; };
 
     const int64_t t0 = s.clock.tickMs();
-    s.players.playRegion(0, r);
-    EXPECT_EQ(r.PassCount, 1);
-    EXPECT_EQ(r.EarlierPassesMs, 0);
-    EXPECT_EQ(r.PassStartTick, t0);
+    s.players.playTask(task);
+    EXPECT_EQ(run().PassCount, 1);
+    EXPECT_EQ(run().EarlierPassesMs, 0);
+    EXPECT_EQ(run().PassStartTick, t0);
     // Region -1 in a task with -1: the player's volume is left alone.
     EXPECT_FALSE(s.mainPlayer.calls.join(',').contains("setVolume"));
 
     s.clock.advance(4200);
-    s.players.playRegion(0, r);
-    EXPECT_EQ(r.PassCount, 2);
-    EXPECT_EQ(r.EarlierPassesMs, 4200);
-    EXPECT_EQ(r.PassStartTick, t0 + 4200);
+    s.players.nextRegion(0, 0);
+    EXPECT_EQ(run().PassCount, 2);
+    EXPECT_EQ(run().EarlierPassesMs, 4200);
+    EXPECT_EQ(run().PassStartTick, t0 + 4200);
 
-    s.players.PlayingTasks[0].Volume = 70;
-    s.players.playRegion(0, r);
+    task.Volume = 70; // a new start takes the task as it is now
+    s.players.stopAll();
+    s.players.playTask(task);
+    EXPECT_EQ(run().PassCount, 1); // counters start fresh
     EXPECT_EQ(s.mainPlayer.calls.filter("setVolume").last(), "setVolume 70");
-    s.players.playRegion(0, s.players.PlayingTasks[0].Regions[1]);
+    s.players.nextRegion(0, 0);
+    s.players.nextRegion(0, 0);
+    s.players.nextRegion(0, 0); // three passes done: the next region
     EXPECT_EQ(s.mainPlayer.calls.filter("setVolume").last(), "setVolume 30");
-    EXPECT_EQ(s.players.PlayingTasks[0].CurrentRegion, 1);
+    EXPECT_EQ(s.players.slot(0).playing().CurrentRegion, 1);
 }
 
 TEST(PlaylistBuilder, EmptyRegionsArePassedOverWhateverTheirRepeat) {
@@ -146,21 +151,18 @@ TEST(PlaylistBuilder, EmptyRegionsArePassedOverWhateverTheirRepeat) {
         Slots s;
         Region empty = makeRegion("e", {}, repeat);
         Region full = makeRegion("f", {{"/m/a.mp3"}});
-        s.players.PlayingTasks[0] = withIds(makeTask("t", "08:00:00", {empty, empty, full}), 0);
-        s.players.playRegion(0, s.players.PlayingTasks[0].Regions[0]);
+        s.players.playTask(withIds(makeTask("t", "08:00:00", {empty, empty, full}), 0));
         EXPECT_EQ(s.mainPlayer.calls.filter("newPlaylist"), QStringList{"newPlaylist KOLVA0-2"})
             << "repeat " << repeat;
-        EXPECT_EQ(s.players.PlayingTasks[0].CurrentRegion, 2);
-        EXPECT_EQ(s.players.PlayingTasks[0].Regions[0].PassCount, 0);
+        EXPECT_EQ(s.players.slot(0).playing().CurrentRegion, 2);
+        EXPECT_EQ(s.players.slot(0).playing().regions[0].PassCount, 0);
     }
     // An empty last region ends the task.
     Slots s;
     Task t = withIds(makeTask("t", "08:00:00", {makeRegion("e", {}, -1)}), 0);
     t.PowerOff = true;
-    s.players.PlayingTasks[0] = t;
-    s.players.PlayerBusy[0] = 1;
-    s.players.playRegion(0, s.players.PlayingTasks[0].Regions[0]);
-    EXPECT_EQ(s.players.PlayerBusy[0], 0);
+    s.players.playTask(t);
+    EXPECT_FALSE(s.players.slot(0).busy());
     EXPECT_EQ(s.powerOff.requests, 1);
 }
 
@@ -205,10 +207,12 @@ TEST(PlaylistBuilder, SortOneRegionWritesItsSongsInTheDrawnOrder) {
         songs.append(SongSpec(QStringLiteral("/m/%1.mp3").arg(i)));
     Region r = makeRegion("r", songs);
     r.Sort = 1;
-    s.players.PlayingTasks[0] = withIds(makeTask("t", "08:00:00", {r}), 0);
+    r.Repeat = -1;
+    s.players.playTask(withIds(makeTask("t", "08:00:00", {r}), 0));
     QSet<QString> orders;
     for (int pass = 0; pass < 5; ++pass) {
-        s.players.playRegion(0, s.players.PlayingTasks[0].Regions[0]);
+        if (pass > 0)
+            s.players.nextRegion(0, 0);
         const PlaylistPtr p = s.mainPlayer.currentPlaylist();
         QStringList refs;
         for (const PlaylistEntry &e : p->entries)

@@ -40,14 +40,14 @@ TEST(ScheduleClock, ATaskOnTheActivePlayerIsNotStartedAgain) {
     byHand.TaskID = -1; // as a song played by hand: no id of the list
     rig.players().playTask(byHand);
     rig.schedule.checkDueTasks(rig.tasks);
-    EXPECT_EQ(rig.players().PlayingTasks[1].TaskID, -1);
+    EXPECT_EQ(rig.players().playingTask(1).TaskID, -1);
 }
 
 TEST(ScheduleClock, OffStartsNothingAndOnDoesNotCatchUp) {
     ScheduleRig rig;
     Region r = makeRegion("r", {{"/m/a.mp3"}});
     rig.startUp({makeTask("A", "08:00:05", {r})});
-    rig.schedule.stopScheduleAndWait();
+    rig.schedule.stopSchedule();
     rig.runUntil(QTime(8, 0, 7));
     rig.schedule.startSchedule();
     rig.runUntil(QTime(8, 0, 30));
@@ -56,11 +56,11 @@ TEST(ScheduleClock, OffStartsNothingAndOnDoesNotCatchUp) {
 }
 
 TEST(PlaybackMonitor, StateTexts) {
-    EXPECT_EQ(PlaybackMonitor::playStateText(1), "停止");
-    EXPECT_EQ(PlaybackMonitor::playStateText(2), "暂停");
-    EXPECT_EQ(PlaybackMonitor::playStateText(3), "播放");
-    EXPECT_EQ(PlaybackMonitor::playStateText(8), "--");
-    EXPECT_EQ(PlaybackMonitor::playStateText(0), "--");
+    EXPECT_EQ(PlaybackMonitor::playStateText(PlayState::Stopped), "停止");
+    EXPECT_EQ(PlaybackMonitor::playStateText(PlayState::Paused), "暂停");
+    EXPECT_EQ(PlaybackMonitor::playStateText(PlayState::Playing), "播放");
+    EXPECT_EQ(PlaybackMonitor::playStateText(PlayState::MediaEnded), "--");
+    EXPECT_EQ(PlaybackMonitor::playStateText(PlayState::Undefined), "--");
 }
 
 TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
@@ -86,7 +86,7 @@ TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
     EXPECT_EQ(d.engine, "主播:播放  插播:--");
     EXPECT_NEAR(d.progressMax, 59.6, 1e-9);
     EXPECT_EQ(d.playTime, "00:05"); // started at 10.005 s, shown at 15.0 s
-    EXPECT_EQ(d.playTag, "1");
+    EXPECT_EQ(d.playTransport, TransportAction::Pause);
     EXPECT_TRUE(d.playEnabled);
     EXPECT_EQ(d.playPicture, rig.paths.pausePicture());
 
@@ -95,22 +95,22 @@ TEST(PlaybackMonitor, TitlesTimesVolumeAndEngineLine) {
     EXPECT_EQ(d.volume, 80);
     EXPECT_EQ(d.totalTime, " /62:05");
     EXPECT_EQ(d.engine, "主播:暂停  插播:播放");
-    EXPECT_EQ(d.playTag, "1");
+    EXPECT_EQ(d.playTransport, TransportAction::Pause);
 
-    rig.players().pauseActive(); // the button with tag 1: pauses the insert only
+    rig.players().pauseActive(); // the button shows Pause: pauses the insert only
     rig.run(500);
     EXPECT_EQ(d.engine, "主播:暂停  插播:暂停");
-    EXPECT_EQ(d.playTag, "2");
+    EXPECT_EQ(d.playTransport, TransportAction::Resume);
     EXPECT_EQ(d.playPicture, rig.paths.playPicture());
-    rig.players().resumeActive(); // tag 2
+    rig.players().resumeActive(); // the button shows Resume
     rig.run(500);
     EXPECT_EQ(d.engine, "主播:暂停  插播:播放");
 
     // Both stopped: the button is disabled with the play picture.
-    rig.schedule.stopScheduleAndWait();
+    rig.schedule.stopSchedule();
     rig.run(500);
     EXPECT_EQ(d.engine, "主播:停止  插播:停止");
-    EXPECT_EQ(d.playTag, "0");
+    EXPECT_EQ(d.playTransport, TransportAction::None);
     EXPECT_FALSE(d.playEnabled);
     EXPECT_EQ(d.playPicture, rig.paths.playPicture());
     EXPECT_EQ(d.taskTitle, "插播"); // labels keep their last texts

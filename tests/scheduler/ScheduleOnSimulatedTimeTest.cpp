@@ -22,9 +22,9 @@ TEST(Schedule, SameSecondStartsOnlyTheFirstAndReportsTheOthers) {
     rig.timerLoop.fire();
     rig.timerLoop.fire();
     rig.runUntil(QTime(8, 0, 7));
-    EXPECT_EQ(rig.players().PlayingTasks[Main].Title, "A");
+    EXPECT_EQ(rig.players().playingTask(Main).Title, "A");
     EXPECT_EQ(rig.busy(Insert), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     EXPECT_TRUE(rig.insertPlayer.calls.isEmpty());
     EXPECT_EQ(rig.historyOf(PlayHistory::Missed),
               QStringList({"B|与「A」同一秒到时，未开始", "C|与「A」同一秒到时，未开始"}));
@@ -56,13 +56,13 @@ TEST(Schedule, InsertPausesMainWhichResumesWithItsPlayTimeAndPosition) {
     mainTask.Duration = "00:10:00";
     rig.startUp({mainTask, makeTask("insert", "08:02:00", {song("/m/jingle.mp3")})});
     rig.runUntil(QTime(8, 2, 30));
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Paused);
     const double pausedAt = rig.mainPlayer.currentPosition();
     EXPECT_NEAR(pausedAt, 110, 1.5);
 
     rig.runUntil(QTime(8, 3, 2));
     EXPECT_EQ(rig.busy(Insert), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     EXPECT_NEAR(rig.mainPlayer.currentPosition(), pausedAt + 1.5, 1.5);
     EXPECT_NEAR(rig.players().taskPlayedMs(Main, rig.clock.tickMs()), 111500, 1500);
 
@@ -71,7 +71,7 @@ TEST(Schedule, InsertPausesMainWhichResumesWithItsPlayTimeAndPosition) {
     EXPECT_EQ(rig.busy(Main), 1);
     rig.runUntil(QTime(8, 11, 13));
     EXPECT_EQ(rig.busy(Main), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Stopped);
     EXPECT_EQ(rig.powerOff.requests, 0);
 }
 
@@ -95,7 +95,7 @@ TEST(Schedule, DurationBeatsStopTimeAndAnEarlyStopTimeEndsAtOnce) {
     EXPECT_EQ(early.busy(Main), 1);
     early.run(1000);
     EXPECT_EQ(early.busy(Main), 0);
-    EXPECT_EQ(early.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_EQ(early.mainPlayer.playState(), PlayState::Stopped);
     // Not started again later in its second either.
     early.runUntil(QTime(8, 1, 0));
     EXPECT_EQ(early.mainPlayer.calls.count("newPlaylist KOLVA0-0"), 1);
@@ -110,11 +110,11 @@ TEST(Schedule, InsertEndedByItsLimitHandsBackToMain) {
     ins.PowerOff = true;
     rig.startUp({makeTask("main", "08:00:10", {song("/m/long.mp3")}), ins});
     rig.runUntil(QTime(8, 1, 30));
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Paused);
     rig.runUntil(QTime(8, 2, 2));
     EXPECT_EQ(rig.busy(Insert), 0);
-    EXPECT_EQ(rig.insertPlayer.playState(), PlayStateStopped);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.insertPlayer.playState(), PlayState::Stopped);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     EXPECT_EQ(rig.powerOff.requests, 0);
 }
 
@@ -131,13 +131,13 @@ TEST(Schedule, MainStoppedUnderTheInsertStaysStopped) {
     EXPECT_EQ(rig.busy(Insert), 1);
     // A task due now replaces the insert rather than sounding beside it.
     rig.runUntil(QTime(8, 2, 5));
-    EXPECT_EQ(rig.players().PlayingTasks[Insert].Title, "late");
+    EXPECT_EQ(rig.players().playingTask(Insert).Title, "late");
     EXPECT_EQ(rig.busy(Main), 0);
     const int mainPlays = int(rig.mainPlayer.calls.count("play"));
     rig.runUntil(QTime(8, 5, 0));
     EXPECT_EQ(rig.busy(Insert), 0);
     EXPECT_EQ(rig.mainPlayer.calls.count("play"), mainPlays);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Stopped);
 }
 
 TEST(Schedule, NewInsertReplacesTheInsertWhileMainStaysPaused) {
@@ -149,12 +149,12 @@ TEST(Schedule, NewInsertReplacesTheInsertWhileMainStaysPaused) {
                  makeTask("i1", "08:01:00", {song("/m/i1.mp3")}),
                  makeTask("i2", "08:02:00", {song("/m/i2.mp3")})});
     rig.runUntil(QTime(8, 2, 10));
-    EXPECT_EQ(rig.players().PlayingTasks[Insert].Title, "i2");
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(rig.players().playingTask(Insert).Title, "i2");
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Paused);
     EXPECT_EQ(rig.mainPlayer.calls.count("pause"), 1);
     rig.runUntil(QTime(8, 3, 3));
     EXPECT_EQ(rig.busy(Insert), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     // The replaced insert never comes back.
     rig.runUntil(QTime(8, 8, 0));
     EXPECT_EQ(rig.insertPlayer.calls.count("newPlaylist KOLVA1-0"), 1);
@@ -175,7 +175,7 @@ TEST(Schedule, EndlessRegionCutByItsDurationThenNextRegion) {
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 0);
     rig.runUntil(QTime(8, 3, 13));
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 1);
-    EXPECT_EQ(rig.players().PlayingTasks[Main].CurrentRegion, 1);
+    EXPECT_EQ(rig.players().slot(Main).playing().CurrentRegion, 1);
     EXPECT_EQ(rig.powerOff.requests, 0);
     rig.runUntil(QTime(8, 4, 0));
     EXPECT_EQ(rig.busy(Main), 0);
@@ -195,8 +195,8 @@ TEST(Schedule, RegionRepeatRebuildsThePlaylistEachPass) {
     EXPECT_EQ(rig.mainPlayer.passesEnded, 3);
     EXPECT_EQ(rig.busy(Main), 0);
     EXPECT_EQ(rig.powerOff.requests, 1);
-    EXPECT_EQ(rig.players().PlayingTasks[Main].Regions[0].PassCount, 3);
-    EXPECT_NEAR(rig.players().PlayingTasks[Main].Regions[0].EarlierPassesMs, 80000, 500);
+    EXPECT_EQ(rig.players().slot(Main).playing().regions[0].PassCount, 3);
+    EXPECT_NEAR(rig.players().slot(Main).playing().regions[0].EarlierPassesMs, 80000, 500);
 }
 
 TEST(Schedule, EndlessRegionOfMissingFilesIsPassedOverOnce) {
@@ -209,7 +209,7 @@ TEST(Schedule, EndlessRegionOfMissingFilesIsPassedOverOnce) {
     rig.runUntil(QTime(8, 0, 20));
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-0"), 1);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 1);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Playing);
     EXPECT_EQ(rig.mainPlayer.currentMedia().sourceURL, "/m/ok.mp3");
     // The region that plays goes on to the end of the task.
     rig.runUntil(QTime(8, 1, 0));
@@ -258,7 +258,7 @@ TEST(Schedule, LimitStopDuringTheLastEntryStartsNothing) {
     EXPECT_EQ(rig.busy(Main), 0);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-0"), 1);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 0);
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Stopped);
 }
 
 TEST(Schedule, ADayOfTasksOnSimulatedTime) {
@@ -280,8 +280,8 @@ TEST(Schedule, ADayOfTasksOnSimulatedTime) {
 
     const PlayerControl &p = rig.players();
     EXPECT_TRUE(rig.errors.isEmpty()) << rig.errors.join('\n').toStdString();
-    EXPECT_EQ(p.PlayerBusy[Main], 0);
-    EXPECT_EQ(p.PlayerBusy[Insert], 0);
+    EXPECT_FALSE(p.slot(Main).busy());
+    EXPECT_FALSE(p.slot(Insert).busy());
     // morning: an hour of region a in 12-minute passes (cut in the fifth)
     // with a news insert, then region b twice; noon's endless region until
     // its stop time.
@@ -289,7 +289,7 @@ TEST(Schedule, ADayOfTasksOnSimulatedTime) {
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA0-1"), 2);
     EXPECT_EQ(playlistsNamed(rig.insertPlayer, "KOLVA1-0"), 1);
     EXPECT_EQ(playlistsNamed(rig.mainPlayer, "KOLVA2-0"), 8); // endless 4-minute passes
-    EXPECT_EQ(rig.mainPlayer.playState(), PlayStateStopped);
+    EXPECT_EQ(rig.mainPlayer.playState(), PlayState::Stopped);
     EXPECT_EQ(rig.powerOff.requests, 0);
 }
 

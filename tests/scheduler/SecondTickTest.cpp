@@ -158,10 +158,10 @@ TEST(ScheduleClock, LateTickStartsTheOldestSecondFirstAndTheNextOnTheNextTick) {
     rig.startUp({makeTask("late", "08:00:07", {r}), makeTask("early", "08:00:05", {r})});
     rig.runUntil(QTime(8, 0, 4, 500));
     rig.stall(4000); // 08:00:08.5: both seconds lie in the gap
-    EXPECT_EQ(rig.players().PlayingTasks[PlayerControl::MainPlayer].Title, "early");
+    EXPECT_EQ(rig.players().playingTask(PlayerControl::MainPlayer).Title, "early");
     EXPECT_EQ(rig.busy(PlayerControl::InsertPlayer), 0);
     rig.run(600); // the tick of 08:00:09
-    EXPECT_EQ(rig.players().PlayingTasks[PlayerControl::InsertPlayer].Title, "late");
+    EXPECT_EQ(rig.players().playingTask(PlayerControl::InsertPlayer).Title, "late");
     EXPECT_EQ(rig.history(PlayHistory::Started),
               QStringList({"early|主播 晚3500毫秒", "late|插播 晚2005毫秒"}));
 }

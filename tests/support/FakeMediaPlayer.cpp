@@ -30,45 +30,45 @@ PlaylistPtr FakeMediaPlayer::newPlaylistFromText(const QString &name, const QByt
 void FakeMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     calls << QStringLiteral("setCurrentPlaylist ") + (playlist ? playlist->name : QString());
     m_playlist = std::move(playlist);
-    m_state = PlayStateStopped;
+    m_state = PlayState::Stopped;
     m_entry = 0;
     m_play = 0;
     m_playedInEntry = 0;
-    queue({Event::OpenState, OpenStatePlaylistChanged});
+    queueOpen(OpenState::PlaylistChanged);
 }
 
 void FakeMediaPlayer::play() {
     calls << QStringLiteral("play");
-    if (m_state == PlayStatePlaying)
+    if (m_state == PlayState::Playing)
         return;
-    if (m_state == PlayStatePaused) {
-        m_state = PlayStatePlaying;
-        queue({Event::Status, PlayStatePlaying});
+    if (m_state == PlayState::Paused) {
+        m_state = PlayState::Playing;
+        queueStatus();
         return;
     }
     if (!m_playlist || m_playlist->count() == 0)
         return;
-    m_state = PlayStatePlaying;
+    m_state = PlayState::Playing;
     openEntry(0);
-    if (m_state == PlayStatePlaying)
-        queue({Event::Status, PlayStatePlaying});
+    if (m_state == PlayState::Playing)
+        queueStatus();
 }
 
 void FakeMediaPlayer::pause() {
     calls << QStringLiteral("pause");
-    if (m_state != PlayStatePlaying)
+    if (m_state != PlayState::Playing)
         return;
-    m_state = PlayStatePaused;
-    queue({Event::Status, PlayStatePaused});
+    m_state = PlayState::Paused;
+    queueStatus();
 }
 
 void FakeMediaPlayer::stop() {
     calls << QStringLiteral("stop");
-    if (m_state != PlayStatePlaying && m_state != PlayStatePaused)
+    if (m_state != PlayState::Playing && m_state != PlayState::Paused)
         return;
-    m_state = PlayStateStopped;
+    m_state = PlayState::Stopped;
     m_playedInEntry = 0;
-    queue({Event::Status, PlayStateStopped});
+    queueStatus();
 }
 
 double FakeMediaPlayer::currentPosition() const {
@@ -125,20 +125,20 @@ void FakeMediaPlayer::openEntry(int entry) {
     // pass like a played one.
     while (entry < m_playlist->count() && clipLength(entry) <= 0) {
         m_skipped << m_playlist->entries[entry].ref;
-        queue({Event::Skipped, int(m_skipped.size()) - 1, false});
+        queue({Event::Skipped, {}, {}, int(m_skipped.size()) - 1});
         ++entry;
     }
     m_play = 0;
     m_playedInEntry = 0;
     if (entry >= m_playlist->count()) {
         m_entry = m_playlist->count() - 1;
-        m_state = PlayStateMediaEnded;
+        m_state = PlayState::MediaEnded;
         ++passesEnded;
-        queue({Event::Status, PlayStateMediaEnded, true});
+        queueStatus(true);
         return;
     }
     m_entry = entry;
-    queue({Event::OpenState, OpenStateMediaOpen});
+    queueOpen(OpenState::MediaOpen);
 }
 
 void FakeMediaPlayer::endCurrentPlay() {
@@ -146,36 +146,36 @@ void FakeMediaPlayer::endCurrentPlay() {
     if (plays == -1 || m_play + 1 < plays) {
         ++m_play;
         m_playedInEntry = 0;
-        queue({Event::OpenState, OpenStateMediaOpen});
+        queueOpen(OpenState::MediaOpen);
         return;
     }
     openEntry(m_entry + 1);
 }
 
 void FakeMediaPlayer::finishEntry() {
-    if (m_state == PlayStatePlaying)
+    if (m_state == PlayState::Playing)
         endCurrentPlay();
 }
 
 void FakeMediaPlayer::finishPass() {
-    if (m_state != PlayStatePlaying)
+    if (m_state != PlayState::Playing)
         return;
     m_entry = m_playlist->count() - 1;
     m_play = 0;
     m_playedInEntry = 0;
-    m_state = PlayStateMediaEnded;
+    m_state = PlayState::MediaEnded;
     ++passesEnded;
-    queue({Event::Status, PlayStateMediaEnded, true});
+    queueStatus(true);
 }
 
 void FakeMediaPlayer::failEntry() {
-    if (m_state == PlayStatePlaying)
+    if (m_state == PlayState::Playing)
         openEntry(m_entry + 1);
 }
 
 void FakeMediaPlayer::advance(double seconds) {
     // Bounded so a script mistake cannot hang a test.
-    for (int guard = 0; guard < 1000000 && seconds > 0 && m_state == PlayStatePlaying; ++guard) {
+    for (int guard = 0; guard < 1000000 && seconds > 0 && m_state == PlayState::Playing; ++guard) {
         const double remaining = clipLength(m_entry) - m_playedInEntry;
         if (seconds < remaining) {
             m_playedInEntry += seconds;
@@ -207,15 +207,15 @@ int FakeMediaPlayer::deliverEvents() {
     while (!m_queue.isEmpty()) {
         const Event event = m_queue.takeFirst();
         ++delivered;
-        if (event.kind == Event::OpenState) {
-            emit openStateChange(event.value);
+        if (event.kind == Event::Open) {
+            emit openStateChange(event.open);
         } else if (event.kind == Event::Skipped) {
-            emit entrySkipped(m_skipped.value(event.value), QStringLiteral("不能播放"));
+            emit entrySkipped(m_skipped.value(event.skipped), QStringLiteral("不能播放"));
         } else {
-            emit statusChange();
+            emit statusChange(event.state);
             // After the end of the pass has been told, the player rests.
-            if (event.endOfPass && m_state == PlayStateMediaEnded)
-                m_state = PlayStateStopped;
+            if (event.endOfPass && m_state == PlayState::MediaEnded)
+                m_state = PlayState::Stopped;
         }
     }
     return delivered;

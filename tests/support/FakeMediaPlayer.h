@@ -1,5 +1,6 @@
 #pragma once
-// A scriptable media player that keeps the event contract of MediaPlayer.h.
+// A scriptable media player that keeps the event contract of MediaPlayer.h
+// (PlayerContractTest holds it to the same script as the GStreamer player).
 // Nothing sounds and no time passes by itself: the test moves playback on with
 // finishEntry(), finishPass(), failEntry() or advance(seconds), and delivers the
 // queued events with deliverEvents() (or lets the Qt event loop deliver them:
@@ -32,7 +33,7 @@ public:
     void setCurrentPosition(double seconds) override;
     int volume() const override { return m_volume; }
     void setVolume(int volume) override;
-    int playState() const override { return m_state; }
+    PlayState playState() const override { return m_state; }
     Media currentMedia() const override;
     Media newMedia(const QString &filePath) override;
 
@@ -54,6 +55,13 @@ public:
     // clip lengths (an entry with an unknown length never ends by itself).
     void advance(double seconds);
 
+    // The current playlist goes on under another name (a playlist whose
+    // name no longer matches the task it came from).
+    void renameCurrentPlaylist(const QString &name) {
+        auto renamed = std::make_shared<Playlist>(*m_playlist);
+        renamed->name = name;
+        m_playlist = renamed;
+    }
     // Delivers the queued events now, in order; returns how many.
     int deliverEvents();
     int pendingEvents() const { return int(m_queue.size()); }
@@ -67,17 +75,21 @@ public:
 
 private:
     struct Event {
-        enum Kind { OpenState, Status, Skipped } kind;
-        int value = 0;
-        bool endOfPass = false; // Skipped: value indexes m_skipped
+        enum Kind { Open, Status, Skipped } kind;
+        OpenState open = OpenState::MediaOpen;
+        PlayState state = PlayState::Stopped;
+        int skipped = 0; // Skipped: index into m_skipped
+        bool endOfPass = false;
     };
+    void queueStatus(bool endOfPass = false) { queue({Event::Status, {}, m_state, 0, endOfPass}); }
+    void queueOpen(OpenState state) { queue({Event::Open, state}); }
     void queue(Event event);
     double clipLength(int entry) const;
     void openEntry(int entry);
     void endCurrentPlay();
 
     PlaylistPtr m_playlist;
-    int m_state = PlayStateUndefined;
+    PlayState m_state = PlayState::Undefined;
     int m_entry = -1;
     int m_play = 0;
     double m_playedInEntry = 0; // seconds into the current play of the clip

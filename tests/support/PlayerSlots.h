@@ -1,6 +1,6 @@
 #pragma once
 // The player layer on fake players, without the schedule or the window:
-// records the players it asks to be started and the open states it reports.
+// records the players whose task it reports resumed.
 
 #include <QPair>
 #include <QTemporaryDir>
@@ -22,15 +22,11 @@ struct PlayerSlots {
     FakePowerOff powerOff;
     FakeMediaPlayer mainPlayer, insertPlayer;
     PlayerControl players{clock, powerOff, paths, &mainPlayer, &insertPlayer};
-    QVector<int> started; // TimerPlayerBugPlay tags asked for
-    QVector<QPair<int, int>> openStates;
+    QVector<int> resumed; // players whose task went on after a pause
 
     PlayerSlots() {
         players.initPlayers(&mainPlayer, &insertPlayer);
-        players.setHooks({[this](int i) { started << i; },
-                          [this](int i, int state) {
-                              openStates.append({i, state});
-                          }});
+        players.setHooks({[this](int i) { resumed << i; }});
     }
 };
 

@@ -21,25 +21,21 @@ class ScheduleRig : public SimulatedRig {
 public:
     explicit ScheduleRig(QTime start = QTime(8, 0, 0))
         : SimulatedRig(start), control(clock, powerOff, paths, &mainPlayer, &insertPlayer),
-          schedule(clock, control, timerLoop, {}, [this](double) { deliver(); }),
-          monitor(control, schedule, display, paths, {}) {
+          schedule(clock, control, timerLoop, {}), monitor(control, display, paths, {}) {
         QObject::connect(&timerLoop, &SecondTimer::timeout, [this] {
             schedule.tick(tasks, [this](const QString &m) { errors << m; });
         });
-        m_time.setTimers({{&timerLoop},
-                          [this] { guarded([&] { monitor.timerPositionTick(); }); },
-                          [this] { return startTimerTick(); }});
+        m_time.setTimers({{&timerLoop}, [this] { guarded([&] { monitor.timerPositionTick(); }); }});
         control.setHistory(&history);
         schedule.setHistory(&history);
-        control.setHooks(
-            {[this](int index) { m_startTag = index; },
-             [this](int index, int state) { monitor.wmp_OpenStateChange(index, state); }});
+        control.setHooks({[this](int index) { monitor.playerResumed(index); }});
         FakeMediaPlayer *both[2] = {&mainPlayer, &insertPlayer};
         for (int i = 0; i < 2; ++i) {
-            QObject::connect(both[i], &MediaPlayer::statusChange,
-                             [this, i] { guarded([&] { monitor.statusChange(i); }); });
-            QObject::connect(both[i], &MediaPlayer::openStateChange, [this, i](int state) {
-                guarded([&] { monitor.wmp_OpenStateChange(i, state); });
+            QObject::connect(both[i], &MediaPlayer::statusChange, [this, i](PlayState state) {
+                guarded([&] { monitor.statusChange(i, state); });
+            });
+            QObject::connect(both[i], &MediaPlayer::openStateChange, [this, i](OpenState state) {
+                guarded([&] { monitor.openStateChange(i, state); });
             });
         }
     }
@@ -53,10 +49,8 @@ public:
         schedule.startSchedule();
     }
 
-    bool startTimerArmed() const { return m_startTag.has_value(); }
-
     PlayerControl &players() { return control; }
-    int busy(int index) const { return control.PlayerBusy[index]; }
+    int busy(int index) const { return control.slot(index).busy() ? 1 : 0; }
     QStringList historyOf(const QString &event) { return test::historyOf(history, event); }
 
     SecondTimer timerLoop{clock};
@@ -72,16 +66,6 @@ private:
     template <typename F> void guarded(F &&step) {
         runReporting(step, [this](const QString &m) { errors << m; });
     }
-    bool startTimerTick() {
-        if (!m_startTag)
-            return false;
-        const int tag = *m_startTag;
-        m_startTag.reset();
-        guarded([&] { monitor.TimerPlayerBugPlay(tag); });
-        return true;
-    }
-
-    std::optional<int> m_startTag; // the armed start timer's player
 };
 
 } // namespace kolva::test

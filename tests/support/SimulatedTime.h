@@ -2,8 +2,7 @@
 // Runs simulated time over a fake clock and two fake players, firing the
 // timers of the window by hand in the order real time would fire them: the
 // clock-second timers (schedule, clock label) when their due tick is reached,
-// the display every 500 ms, the 1 ms start timer whenever it is armed. Hours
-// of schedule run in milliseconds.
+// the display every 500 ms. Hours of schedule run in milliseconds.
 
 #include <QDir>
 #include <QFile>
@@ -29,8 +28,6 @@ public:
         // The clock-second timers; firing one runs its owner's tick.
         std::vector<SecondTimer *> seconds;
         std::function<void()> positionTick;
-        // Runs the armed 1 ms start timer; false when it is not armed.
-        std::function<bool()> startTimerTick;
     };
 
     SimulatedTime(FakeClock &clock, FakeMediaPlayer &mainPlayer, FakeMediaPlayer &insertPlayer)
@@ -39,13 +36,10 @@ public:
     // The timers of whoever the rig drives (set once, before running).
     void setTimers(Timers timers) { m_timers = std::move(timers); }
 
-    // Queued player events, and the start timer whenever it is armed.
+    // Queued player events, until none is left.
     void deliver() {
         for (int guard = 0; guard < 1000; ++guard) {
-            int n = m_main.deliverEvents() + m_insert.deliverEvents();
-            if (m_timers.startTimerTick())
-                ++n;
-            if (n == 0)
+            if (m_main.deliverEvents() + m_insert.deliverEvents() == 0)
                 return;
         }
         ADD_FAILURE() << "player events never settle";

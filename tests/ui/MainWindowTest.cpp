@@ -3,6 +3,7 @@
 // bars, the tray rules, auto-run, skins and the information buttons.
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -74,6 +75,12 @@ public:
         build();
         window->show();
         window->timerLoadTick();
+        // The schedule comes on 50 ms later, as a continuation.
+        QElapsedTimer waited;
+        waited.start();
+        while (!window->startUpDone() && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        EXPECT_TRUE(window->startUpDone());
         return *window;
     }
     QString autoRunEntry() const { return autoRun.entryPath(); }
@@ -102,8 +109,10 @@ TEST(MainWindow, WindowShowsBeforeStartUpWhichRunsOnTheFirstTick) {
 
     bool finished = false;
     QObject::connect(&win, &MainWindow::startUpFinished, [&] { finished = true; });
-    for (int i = 0; i < 200 && !finished; ++i)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    QElapsedTimer waited;
+    waited.start();
+    while (!finished && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     ASSERT_TRUE(finished);
     EXPECT_TRUE(win.startUpDone());
     EXPECT_TRUE(w.rig.controller.scheduleOn());
@@ -235,7 +244,7 @@ TEST(MainWindow, PlayButtonFollowsThePlayersAndPausesOrResumes) {
 
     win.cmdPlay()->click();
     w.rig.deliver();
-    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStatePaused);
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayState::Paused);
     w.rig.controller.timerPositionTick();
     EXPECT_EQ(win.cmdPlayTag(), "2");
     EXPECT_EQ(win.cmdPlayPicture(), pic + "play.gif");
@@ -243,7 +252,7 @@ TEST(MainWindow, PlayButtonFollowsThePlayersAndPausesOrResumes) {
 
     win.cmdPlay()->click();
     w.rig.deliver();
-    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStatePlaying);
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayState::Playing);
 }
 
 TEST(MainWindow, SeekAndVolumeClicksActOnThePlayingInsertOnly) {
@@ -255,8 +264,8 @@ TEST(MainWindow, SeekAndVolumeClicksActOnThePlayingInsertOnly) {
     w.rig.deliver();
     w.rig.controller.playTaskById(1);
     w.rig.deliver();
-    ASSERT_EQ(w.rig.mainPlayer.playState(), PlayStatePaused);
-    ASSERT_EQ(w.rig.insertPlayer.playState(), PlayStatePlaying);
+    ASSERT_EQ(w.rig.mainPlayer.playState(), PlayState::Paused);
+    ASSERT_EQ(w.rig.insertPlayer.playState(), PlayState::Playing);
     ASSERT_DOUBLE_EQ(win.pgPlay()->maximumF(), 60);
 
     ClickBar *bar = win.pgPlay();
@@ -373,7 +382,7 @@ TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
     const QRect row = win.lvwTaskList()->visualItemRect(win.lvwTaskList()->topLevelItem(1));
     click(win.lvwTaskList()->viewport(), Qt::LeftButton, row.center());
     EXPECT_EQ(shown, QStringList{"B"});
-    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStateUndefined); // nothing plays
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayState::Undefined); // nothing plays
 
     // The editor enables B and adds C; closing it reloads the list.
     QWidget *owner = nullptr;
@@ -421,7 +430,7 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     EXPECT_EQ(list->selectedItems().size(), 2);
     EXPECT_EQ(view->captions(ShowTask::RowKind::TitleRow), QStringList{"[×已禁用]B"});
     EXPECT_EQ(view->vsc()->value(), 0);
-    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayStateUndefined); // a click only shows
+    EXPECT_EQ(w.rig.mainPlayer.playState(), PlayState::Undefined); // a click only shows
 
     // The title plays the disabled task; a song row plays that one file.
     auto clickRow = [view](ShowTask::RowKind kind) {

@@ -135,7 +135,9 @@ void MainWindow::refreshDisplay() {
         m_cmdPlayPicture = d.playPicture;
         m_cmdPlay->setIcon(QIcon(d.playPicture));
     }
-    m_cmdPlayTag = d.playTag;
+    m_cmdPlayTag = d.playTransport == TransportAction::Pause    ? QStringLiteral("1")
+                   : d.playTransport == TransportAction::Resume ? QStringLiteral("2")
+                                                                : QStringLiteral("0");
     m_cmdPlay->setEnabled(d.playEnabled);
 }
 

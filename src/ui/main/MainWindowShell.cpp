@@ -14,7 +14,6 @@
 #include "Version.h"
 #include "app/AutoRun.h"
 #include "app/MainController.h"
-#include "base/Helpers.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Pictures.h"
 #include "ui/main/Skin.h"
@@ -76,14 +75,16 @@ void MainWindow::timerLoadTick() {
     refreshDisplay();
     // 12. Clock and display timers.
     m_controller.startTimers();
-    // 13. A short breath, then the schedule starts as picture 0 does.
-    delay(50);
-    if (m_unloaded)
-        return; // closed while waiting
-    // Exactly as a click on picture 0, the focus moving to Text1 included.
-    picDingShiClicked(0); // scheduleChanged updates the window
-    m_startUpDone = true;
-    emit startUpFinished();
+    // 13. A short breath (the window is drawn and its events run), then the
+    //     schedule starts as picture 0 does: a continuation, not a wait.
+    QTimer::singleShot(50, this, [this] {
+        if (m_unloaded)
+            return; // closed meanwhile
+        // Exactly as a click on picture 0, the focus moving to Text1 included.
+        picDingShiClicked(0); // scheduleChanged updates the window
+        m_startUpDone = true;
+        emit startUpFinished();
+    });
 }
 
 void MainWindow::applyDefaultSkin() {

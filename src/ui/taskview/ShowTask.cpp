@@ -103,9 +103,7 @@ QString ShowTask::importTask(const QString &taskText, const QStringList &regionT
 }
 
 void ShowTask::showTask(const Task &task) {
-    Task shown;
-    copyTask(task, shown);
-    m_task = shown;
+    m_task = task;
     drawTask();
 }
 
