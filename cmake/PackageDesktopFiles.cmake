@@ -1,7 +1,7 @@
-# Run by cpack between staging and packing: the desktop entry and icon that
-# the install rules put below an absolute data folder (by default
-# /usr/local/share for /opt) move to /usr/share, where packaged programs keep
-# them.
+# Run by cpack between staging and packing: the desktop entry, icon and bus
+# interface file that the install rules put below an absolute data folder (by
+# default /usr/local/share for /opt) move to /usr/share, where packaged
+# programs keep them.
 set(stage ${CPACK_TEMPORARY_INSTALL_DIRECTORY})
 set(from ${CPACK_KOLVA_XDG_DATA_DIR})
 if(NOT IS_ABSOLUTE "${from}")
@@ -9,7 +9,7 @@ if(NOT IS_ABSOLUTE "${from}")
 endif()
 if(NOT from STREQUAL "/usr/share" AND IS_DIRECTORY "${stage}${from}")
   file(MAKE_DIRECTORY "${stage}/usr/share")
-  foreach(sub applications icons)
+  foreach(sub applications icons dbus-1)
     if(IS_DIRECTORY "${stage}${from}/${sub}")
       file(RENAME "${stage}${from}/${sub}" "${stage}/usr/share/${sub}")
     endif()

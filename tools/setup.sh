@@ -18,7 +18,7 @@ packages=(
   fonts-wqy-microhei qt6-translations-l10n
 )
 if [ "$mode" = test ]; then
-  packages+=(libgtest-dev xvfb xauth xdotool at-spi2-core python3-pyatspi dbus-x11 x11-utils)
+  packages+=(libgtest-dev xvfb xauth xdotool at-spi2-core python3-pyatspi dbus-x11 x11-utils playerctl)
 fi
 
 missing=()

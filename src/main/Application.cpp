@@ -1,15 +1,19 @@
 #include "main/Application.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QFileInfo>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/AutoRun.h"
 #include "app/MainController.h"
+#include "app/RemoteFacade.h"
 #include "base/Clock.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/MediaInfoCache.h"
+#include "platform/RemoteBusService.h"
 #include "platform/TrayHost.h"
 #include "ui/editor/TaskEditor.h"
 #include "ui/main/MainWindow.h"
@@ -27,7 +31,7 @@ struct Application::Graph {
           controller(paths, clock, powerOff, mainPlayer, insertPlayer),
           tray(statusNotifierHostPresent()),
           autoRun(AutoRun::userAutostartDir(), QCoreApplication::applicationFilePath()),
-          window(app, controller, dialogs, tray, autoRun) {
+          window(app, controller, dialogs, tray, autoRun), remote(controller), bus(remote) {
         // The window owns the view (it is reparented into its place).
         window.setTaskDetailsView(
             new ShowTask(mediaInfo, paths.handCursor(), paths.statusPicture()));
@@ -43,6 +47,8 @@ struct Application::Graph {
     SystemTray tray;
     AutoRun autoRun;
     MainWindow window;
+    RemoteFacade remote;
+    RemoteBusService bus;
 };
 
 Application::Application(QApplication &app, const AppPaths &paths)
@@ -86,6 +92,15 @@ Application::Application(QApplication &app, const AppPaths &paths)
     });
     QObject::connect(&m_graph->controller, &MainController::tasksChanged, &m_graph->controller,
                      warmUp, Qt::QueuedConnection);
+    // On the session bus once the task list is loaded and the schedule on, so
+    // that the first request already finds the tasks. Without the bus the
+    // program runs as before, only without remote control.
+    QObject::connect(&m_graph->window, &MainWindow::startUpFinished, &m_graph->bus,
+                     [graph = m_graph.get()] {
+                         QString error;
+                         if (!graph->bus.registerOn(QDBusConnection::sessionBus(), &error))
+                             fprintf(stderr, "kolva: 远程控制不可用：%s\n", qUtf8Printable(error));
+                     });
 }
 
 Application::~Application() = default;

@@ -1,8 +1,9 @@
 #pragma once
 // The object graph of the running program, built in one place: the clock,
 // the power-off, the two GStreamer players and their media-info cache, the
-// main window's logic and the window with its desktop services. main() holds
-// the single-instance lock and then calls runApplication.
+// main window's logic, the window with its desktop services and the remote
+// control on the session bus. main() holds the single-instance lock and then
+// calls runApplication.
 
 #include <memory>
 

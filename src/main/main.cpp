@@ -11,8 +11,12 @@
 #include "app/SingleInstance.h"
 #include "base/AppPaths.h"
 #include "main/Application.h"
+#include "main/RemoteMain.h"
 
 int main(int argc, char **argv) {
+    // kolva --play-task NAME and the like talk to the running copy and end.
+    if (const std::optional<int> code = kolva::runRemoteCommand(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(KOLVA_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(KOLVA_VERSION_TEXT));

@@ -44,6 +44,12 @@ void ScheduleClock::startSchedule() {
 void ScheduleClock::stopSchedule() {
     m_timerLoop.stop();
     m_checkFrom = INT64_MAX;
+    stopPlayersByUser();
+    if (m_refreshStatusPage)
+        m_refreshStatusPage();
+}
+
+void ScheduleClock::stopPlayersByUser() {
     for (int index : {PlayerControl::InsertPlayer, PlayerControl::MainPlayer}) {
         if (m_players.slot(index).busy())
             note(PlayHistory::StoppedByUser, m_players.playingTask(index).Title,
@@ -51,8 +57,6 @@ void ScheduleClock::stopSchedule() {
                                                     : QStringLiteral("插播"));
     }
     m_players.stopAll();
-    if (m_refreshStatusPage)
-        m_refreshStatusPage();
 }
 
 void ScheduleClock::tick(const TaskList &tasks,

@@ -48,10 +48,13 @@ public:
 
     bool isOn() const;
     void startSchedule();
-    // Switches the schedule off and stops both players. The end events of
-    // that stop arrive later and are refused by the players' slots (their
-    // tasks have ended), so nothing waits for them.
+    // Switches the schedule off and stops both players (stopPlayersByUser).
     void stopSchedule();
+    // Stops both players as the user's stop, written to the history; the
+    // schedule stays as it is. The end events of the stop arrive later and
+    // are refused by the players' slots (their tasks have ended), so nothing
+    // waits for them.
+    void stopPlayersByUser();
 
     // One schedule tick: the limits of what plays, then at most one due task.
     // A failure in one step is handed to `report` and does not skip the other.

@@ -33,6 +33,7 @@ for f in kolva user/compact.she.dll user/pic/1.gif user/task.xtask.dll; do
 done
 grep -q '^Exec="/opt/kolva/kolva"' "$root/usr/share/applications/kolva.desktop" || fail "desktop entry"
 [ -f "$root/usr/share/icons/hicolor/256x256/apps/kolva.png" ] || fail "icon"
+[ -f "$root/usr/share/dbus-1/interfaces/org.kolva.Scheduler1.xml" ] || fail "bus interface file"
 
 # 2. The shipped list names a task due in 8 s (the package's own is for the
 #    school day); then the folder becomes read-only, owned by root.
