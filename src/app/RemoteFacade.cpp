@@ -148,9 +148,9 @@ QVariantMap RemoteFacade::status() {
         const bool busy = players.slot(index).busy();
         const MediaPlayer *player = players.Players[index];
         const PlayingTask &playing = players.slot(index).playing();
-        const QString state = !busy                                        ? kStopped
+        const QString state = !busy                                      ? kStopped
                               : player->playState() == PlayState::Paused ? kPaused
-                                                                           : kPlaying;
+                                                                         : kPlaying;
         s.insert(prefix + QStringLiteral("state"), state);
         s.insert(prefix + QStringLiteral("task"), busy ? playing.task.Title : QString());
         s.insert(prefix + QStringLiteral("region"), busy ? regionTitle(playing) : QString());

@@ -85,13 +85,6 @@ GstMediaPlayer::~GstMediaPlayer() {
         m_workers->owner = nullptr;
     }
     if (m_playbin) {
-        {
-            QMutexLocker lock(&m_planMutex);
-            m_plan.reset();
-            m_handedOver.clear();
-            m_planPending = false;
-            m_planReady.wakeAll(); // an about-to-finish may be waiting
-        }
         // NULL joins every streaming thread: no handler runs after this.
         gst_element_set_state(m_playbin, GST_STATE_NULL);
         GstBus *bus = gst_element_get_bus(m_playbin);
@@ -121,6 +114,7 @@ void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     m_passEnded = false;
     m_pendingPosition = -1;
     m_current = m_playlist ? mediaFor(0, 0) : Media();
+    askLengthsAhead();
     postOpen(OpenState::PlaylistChanged);
 }
 

@@ -7,9 +7,9 @@
 // GStreamer's streaming threads touch only (a) the bus sync handler, which
 // refs each message and posts it as a queued call to this object, tagged with
 // the pipeline generation, and (b) the about-to-finish handler, which takes
-// the prepared next URI under m_planMutex. Messages of an older generation
-// (a pipeline state that was torn down by stop, a new playlist or a
-// non-gapless reopen) are dropped on arrival.
+// the next prepared URI under m_planMutex and never waits for anything. Messages of an older
+// generation (a pipeline state that was torn down by stop, a new playlist or a non-gapless reopen)
+// are dropped on arrival.
 //
 // Event sequences (all queued, delivered one per event-loop pass in the
 // order they arose; playState()/currentMedia() are read at delivery):
@@ -38,12 +38,13 @@
 //                          nothing.
 //
 // Moving on: an unclipped next play (next entry or repeat) is handed over
-// gaplessly in about-to-finish; the UI thread works it out as soon as the
-// current play starts, and about-to-finish waits for it up to a second. The
-// next file's length comes from the media-length cache without blocking:
-// while it is being found out (on a worker) the plan stays pending and is
-// made when the answer arrives; an answer later than that second means that
-// entry goes through EOS instead. The handed-over play becomes
+// gaplessly in about-to-finish from a short queue of plays the UI thread has
+// planned ahead (before the pipeline starts, and topped up at every start
+// and hand-over). The lengths of a playlist's first entries are asked when
+// it is set; a next file's length comes from the media-length cache without
+// blocking: while it is being found out (on a worker) planning stops there
+// and goes on when the answer arrives. A play not planned in time goes
+// through EOS instead. The handed-over play becomes
 // currentMedia when its STREAM_START (new group id) arrives. Everything else
 // goes through EOS: a clipped entry is prerolled in PAUSED, then one
 // FLUSH|ACCURATE seek with start and stop, then PLAYING (a repeat of the same
@@ -73,7 +74,6 @@
 #include <QMutex>
 #include <QObject>
 #include <QTimer>
-#include <QWaitCondition>
 #include <atomic>
 #include <deque>
 #include <memory>
@@ -145,6 +145,7 @@ private:
     struct Play {
         int index = -1;
         int playNo = 1; // 1-based count of this entry's plays in the pass
+        QString path;
         QString uri;
         double duration = 0;
     };
@@ -220,13 +221,14 @@ private:
     void entryFaulty(int index, const QString &reason);
     void endOfPass();
     std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly,
-                                      QString *lengthAwaited = nullptr);
+                                      QString *lengthAwaited = nullptr, Play *candidate = nullptr);
     bool isClipped(int index) const;
     bool opening() const {
         return m_phase == Phase::Checking || m_phase == Phase::Prerolling ||
                m_phase == Phase::Seeking;
     }
     void updatePlan();
+    void askLengthsAhead();
     Media mediaFor(int index, double duration) const;
     void setPipelineState(int state);
     void applyVolume();
@@ -275,17 +277,14 @@ private:
     };
     std::shared_ptr<Workers> m_workers = std::make_shared<Workers>();
     quint64 m_checkNo = 0; // the file check whose answer is awaited (Checking)
-    QString m_planAwaits;  // the plan waits for this file's length (cache)
+    QString m_planAwaits;  // planning waits for this file's length (cache)
 
     // Shared with the streaming threads.
     std::atomic<quint64> m_generation{1};
     QMutex m_planMutex;
-    QWaitCondition m_planReady;    // m_plan set or m_planPending cleared
-    bool m_planPending = false;    // the UI thread is working out m_plan
-    std::optional<Play> m_plan;    // next gapless play, guarded
-    std::deque<Play> m_handedOver; // URIs given in about-to-finish, not started
-    quint64 m_planBase = 0;        // hand-overs counted when m_plan was made
-    quint64 m_handOvers = 0;
+    std::deque<Play> m_plan;             // the next plays, ready to hand over, in order
+    std::optional<Play> m_planCandidate; // after m_plan, waits for its length
+    std::deque<Play> m_handedOver;       // URIs given in about-to-finish, not started
     quint32 m_groupId = 0;
     bool m_haveGroup = false;
 

@@ -279,9 +279,9 @@ void GstMediaPlayer::onEndOfStream() {
         QMutexLocker lock(&m_planMutex);
         if (!m_handedOver.empty())
             pending = m_handedOver.front();
-        m_plan.reset();
+        m_plan.clear();
+        m_planCandidate.reset();
         m_handedOver.clear();
-        m_planPending = false;
     }
     if (pending) {
         // A URI was handed over but never started.
@@ -311,15 +311,6 @@ void GstMediaPlayer::onEndOfStream() {
 }
 
 void GstMediaPlayer::resetPipeline() {
-    {
-        // Releases an about-to-finish waiting for a plan: READY below joins
-        // the streaming threads.
-        QMutexLocker lock(&m_planMutex);
-        m_plan.reset();
-        m_handedOver.clear();
-        m_planPending = false;
-        m_planReady.wakeAll();
-    }
     // READY keeps the elements (quick); after an error some of them (a
     // reused typefind/parser) stay broken, so then everything goes to NULL.
     if (m_playbin)
@@ -330,7 +321,8 @@ void GstMediaPlayer::resetPipeline() {
     m_generation.fetch_add(1);
     {
         QMutexLocker lock(&m_planMutex);
-        m_plan.reset();
+        m_plan.clear();
+        m_planCandidate.reset();
         m_handedOver.clear();
     }
     m_haveGroup = false;
@@ -437,17 +429,15 @@ void GstMediaPlayer::openPlay(int index, int playNo, OpenOptions options) {
     // first, the clip seek comes once prerolled.
     const bool direct = m_state == PlayState::Playing && !isClipped(index) && m_pendingPosition < 0;
     if (direct) {
-        QMutexLocker lock(&m_planMutex);
-        m_planPending = true;
-    }
-    const GstStateChangeReturn r =
-        gst_element_set_state(m_playbin, direct ? GST_STATE_PLAYING : GST_STATE_PAUSED);
-    if (direct) {
         // A short file may be handed over before its preroll is seen here;
         // then its length comes from the cache: asked now, on a worker.
         m_mediaInfo.lookup(m_playlist->entries[index].ref);
-        updatePlan(); // while the pipeline starts; a short file needs it soon
+        // Planned before the pipeline starts: a short file's about-to-finish
+        // comes at once and finds the next play ready (it never waits).
+        updatePlan();
     }
+    const GstStateChangeReturn r =
+        gst_element_set_state(m_playbin, direct ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     if (r == GST_STATE_CHANGE_FAILURE) {
         faultLater(index);
     } else if (r != GST_STATE_CHANGE_ASYNC) {

@@ -1,43 +1,70 @@
-// Gapless hand-over: the UI thread plans the next play as soon as the current
-// one starts, about-to-finish (a streaming thread) hands its URI to playbin,
+// Gapless hand-over: the UI thread plans the next plays ahead (before the
+// pipeline starts and whenever one starts or is handed over),
+// about-to-finish (a streaming thread) hands the first of them to playbin,
 // and the STREAM_START of the new group makes it the current entry.
-#include <QDeadlineTimer>
 #include <QMetaObject>
 #include <gst/gst.h>
 
 #include "platform/GstMediaPlayer.h"
 #include "platform/GstSupport.h"
+#include "playback/MediaFiles.h"
 
 namespace kolva {
 
 namespace {
-// How long about-to-finish waits for the UI thread's plan.
-constexpr int maxPlanWaitMs = 1000;
+// How many plays are kept planned ahead: a hand-over is topped up from the
+// UI thread at once, so two would do; a few more cover a row of tiny files.
+constexpr size_t planAhead = 3;
+// How many of a new playlist's entries have their lengths asked at once.
+constexpr int lengthsAskedAhead = 4;
+// Shorter files go through EOS (the spin guard counts them there).
+constexpr double minHandOverSeconds = 0.05;
+// How long about-to-finish may take to find out a length itself.
+constexpr int handOverDiscoveryMs = 2000;
 } // namespace
 
-// Streaming thread. Gapless: the next URI must be set before returning. With
-// short files this fires as soon as a stream starts, possibly before the UI
-// thread has worked out what comes next: then it waits for that (briefly;
-// the sink still has the whole stream to play meanwhile).
+// Streaming thread. Gapless: the next URI must be set before returning. It
+// takes what the UI thread planned and never waits: a play not planned yet
+// goes through EOS (a short reopen) instead.
 void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
     auto *self = static_cast<GstMediaPlayer *>(data);
     QMutexLocker lock(&self->m_planMutex);
-    QDeadlineTimer deadline(maxPlanWaitMs);
-    while (!self->m_plan && self->m_planPending && !deadline.hasExpired())
-        self->m_planReady.wait(&self->m_planMutex, deadline);
     if (self->m_debug)
         qInfo("kolva player %s: about to finish, %s", qUtf8Printable(self->Tag),
-              self->m_plan ? "next is ready" : "nothing ready");
-    if (!self->m_plan)
-        return; // nothing prepared: EOS follows and the UI thread goes on
-    g_object_set(playbin, "uri", self->m_plan->uri.toUtf8().constData(), nullptr);
+              self->m_plan.empty() ? "nothing ready" : "next is ready");
+    Play next;
+    if (!self->m_plan.empty()) {
+        next = self->m_plan.front();
+        self->m_plan.pop_front();
+    } else if (self->m_planCandidate) {
+        // The next play waits only for its length (a file the cache has not
+        // answered for yet): this thread looks at it itself rather than wait
+        // for anyone. What is queued in the sink plays on meanwhile.
+        next = *self->m_planCandidate;
+        self->m_planCandidate.reset();
+        lock.unlock();
+        const bool good = mediaFileProblem(next.path).isEmpty();
+        next.duration = good ? gst::discoverSeconds(next.path, handOverDiscoveryMs) : 0;
+        if (next.duration < minHandOverSeconds)
+            return; // bad or tiny: EOS follows, where it is passed over or played
+        lock.relock();
+        // The UI thread may have planned this very play meanwhile (its length
+        // came): it is handed over once.
+        const auto same = [&](const Play &p) {
+            return p.index == next.index && p.playNo == next.playNo;
+        };
+        if (!self->m_plan.empty() && same(self->m_plan.front()))
+            self->m_plan.pop_front();
+        if (self->m_planCandidate && same(*self->m_planCandidate))
+            self->m_planCandidate.reset();
+    } else {
+        return; // EOS follows and the UI thread goes on
+    }
+    g_object_set(playbin, "uri", next.uri.toUtf8().constData(), nullptr);
     if (self->m_debug)
         qInfo("kolva player %s: handed over entry %d play %d", qUtf8Printable(self->Tag),
-              self->m_plan->index, self->m_plan->playNo);
-    self->m_handedOver.push_back(*self->m_plan);
-    self->m_plan.reset();
-    self->m_planPending = true; // the UI thread plans the one after
-    ++self->m_handOvers;
+              next.index, next.playNo);
+    self->m_handedOver.push_back(next);
     lock.unlock();
     QMetaObject::invokeMethod(
         self, [self] { self->updatePlan(); }, Qt::QueuedConnection);
@@ -73,62 +100,64 @@ void GstMediaPlayer::onStreamStart(GstMessage *message) {
 }
 
 // gaplessOnly: the next play as a hand-over, which needs the file's length
-// from the cache (never a blocking discovery). When the length is not known
-// yet, nothing is planned and *lengthAwaited names the file being asked.
-std::optional<GstMediaPlayer::Play>
-GstMediaPlayer::nextPlayAfter(int index, int playNo, bool gaplessOnly, QString *lengthAwaited) {
+// from the cache (never a blocking discovery here): for a hand-over the file
+// must be known good, since an error in a handed-over stream would cut the
+// sounding one short. One known bad goes through EOS instead, where its check
+// passes it over and reports why (never skipped silently here). When only
+// the length is not known yet, nothing is planned, *lengthAwaited names the
+// file being asked and *candidate is the play that waits for it.
+std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int playNo,
+                                                                  bool gaplessOnly,
+                                                                  QString *lengthAwaited,
+                                                                  Play *candidate) {
     if (!m_playlist || index < 0 || index >= m_playlist->count())
         return std::nullopt;
     const PlaylistEntry &entry = m_playlist->entries[index];
     Play next;
-    std::optional<double> length;
-    const auto lengthOf = [&](int i) {
-        length = m_mediaInfo.lookup(m_playlist->entries[i].ref);
-        if (!length && lengthAwaited)
-            *lengthAwaited = m_playlist->entries[i].ref;
-        return length;
-    };
     if (entry.plays < 0 || playNo < entry.plays) {
         next.index = index;
         next.playNo = playNo + 1;
     } else {
         next.index = index + 1;
+        next.playNo = 1;
         if (next.index >= m_playlist->count())
             return std::nullopt;
-        // For a hand-over the file must be known good: an error in a
-        // handed-over stream would cut the sounding one short. One known
-        // bad goes through EOS instead, where its check passes it over and
-        // reports why (never skipped silently here).
-        if (gaplessOnly && !lengthOf(next.index))
-            return std::nullopt; // asked; planned again once it is known
-        if (gaplessOnly && *length <= 0)
-            return std::nullopt;
     }
-    if (gaplessOnly && isClipped(next.index))
-        return std::nullopt; // needs a seek: done after EOS
-    const QString &ref = m_playlist->entries[next.index].ref;
-    next.uri = gst::fileUri(ref);
-    if (next.uri.isEmpty() && gaplessOnly)
+    next.path = m_playlist->entries[next.index].ref;
+    next.uri = gst::fileUri(next.path);
+    if (!gaplessOnly)
+        return next;
+    if (isClipped(next.index) || next.uri.isEmpty())
+        return std::nullopt; // a clip needs a seek: done after EOS
+    const std::optional<double> length = m_mediaInfo.lookup(next.path);
+    if (!length) {
+        if (lengthAwaited)
+            *lengthAwaited = next.path; // asked; planned again once it is known
+        if (candidate)
+            *candidate = next;
         return std::nullopt;
-    if (gaplessOnly && !length && !lengthOf(next.index))
-        return std::nullopt; // a repeat whose length is not known yet
-    next.duration = gaplessOnly ? *length : 0;
-    if (gaplessOnly && next.duration < 0.05)
-        return std::nullopt; // tiny files go through the EOS path (spin guard)
+    }
+    next.duration = *length;
+    if (next.duration < minHandOverSeconds)
+        return std::nullopt; // unplayable, or tiny (the EOS path's spin guard)
     return next;
 }
 
 void GstMediaPlayer::updatePlan() {
     if (!m_playlist)
         return;
+    // The plan goes on from its last play, else from the last one handed
+    // over, else from the one sounding (or opening straight into PLAYING).
+    // Only the UI thread adds to the plan and resets it; about-to-finish
+    // only takes from its front, so the back stays a valid base.
     Play base;
-    quint64 seen = 0;
+    size_t planned = 0;
     {
         QMutexLocker lock(&m_planMutex);
-        if (m_plan)
-            return;
-        seen = m_handOvers;
-        if (!m_handedOver.empty()) {
+        planned = m_plan.size();
+        if (!m_plan.empty()) {
+            base = m_plan.back();
+        } else if (!m_handedOver.empty()) {
             base = m_handedOver.back();
         } else if (m_phase == Phase::Running) {
             base.index = m_current.index;
@@ -141,27 +170,37 @@ void GstMediaPlayer::updatePlan() {
             return; // a clip: planned once its seek is done
         }
     }
-    // Outside the lock: about-to-finish may be waiting on it.
     QString awaited;
-    const std::optional<Play> next = nextPlayAfter(base.index, base.playNo, true, &awaited);
+    std::optional<Play> candidate;
+    std::deque<Play> more;
+    while (planned + more.size() < planAhead) {
+        Play waiting;
+        const std::optional<Play> next =
+            nextPlayAfter(base.index, base.playNo, true, &awaited, &waiting);
+        if (!next) {
+            if (!awaited.isEmpty())
+                candidate = waiting;
+            break;
+        }
+        more.push_back(*next);
+        base = *next;
+    }
+    m_planAwaits = awaited; // planning goes on when that length is known
+    if (m_debug && !more.empty())
+        qInfo("kolva player %s: planned up to entry %d play %d", qUtf8Printable(Tag),
+              more.back().index, more.back().playNo);
     QMutexLocker lock(&m_planMutex);
-    if (m_handOvers != seen)
-        return; // handed over meanwhile: that hand-over asked for a new plan
-    m_planAwaits = awaited;
-    if (!awaited.isEmpty()) {
-        // The length comes by onLengthKnown; about-to-finish waits for the
-        // plan meanwhile (up to its limit), as it does for this call.
-        m_planPending = true;
+    m_plan.insert(m_plan.end(), more.begin(), more.end());
+    m_planCandidate = candidate;
+}
+
+// The lengths of a new playlist's first entries are asked at once (on
+// workers), so that planning finds them known when the pass starts.
+void GstMediaPlayer::askLengthsAhead() {
+    if (!m_playlist)
         return;
-    }
-    if (next && !m_plan) {
-        m_plan = next;
-        if (m_debug)
-            qInfo("kolva player %s: planned entry %d play %d", qUtf8Printable(Tag), next->index,
-                  next->playNo);
-    }
-    m_planPending = false;
-    m_planReady.wakeAll();
+    for (int i = 0; i < m_playlist->count() && i < lengthsAskedAhead; ++i)
+        m_mediaInfo.lookup(m_playlist->entries[i].ref);
 }
 
 // UI thread: an answer of the media-length cache (for anyone's question).

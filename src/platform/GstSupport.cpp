@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gst/gst.h>
+#include <gst/pbutils/pbutils.h>
 
 namespace kolva::gst {
 
@@ -194,6 +195,40 @@ QStringList warmUpDecoders(const QStringList &extensions) {
     if (GstPlugin *p = gst_plugin_load_by_name("typefindfunctions"))
         gst_object_unref(p);
     return missing;
+}
+
+double discoverSeconds(const QString &path, int timeoutMs) {
+    const QString uri = fileUri(path);
+    if (uri.isEmpty())
+        return 0;
+    GError *error = nullptr;
+    // One discoverer per call: its synchronous mode runs its own bus loop,
+    // so any thread may use it.
+    GstDiscoverer *discoverer = gst_discoverer_new(GstClockTime(timeoutMs) * GST_MSECOND, &error);
+    if (error)
+        g_clear_error(&error);
+    if (!discoverer)
+        return 0;
+    GstDiscovererInfo *info =
+        gst_discoverer_discover_uri(discoverer, uri.toUtf8().constData(), &error);
+    if (error)
+        g_error_free(error);
+    g_object_unref(discoverer);
+    if (!info)
+        return 0;
+    double seconds = 0;
+    const GstDiscovererResult result = gst_discoverer_info_get_result(info);
+    // MISSING_PLUGINS is what a WMV gives with its video decoders ranked
+    // down; its audio still plays, so a known length counts.
+    if (result == GST_DISCOVERER_OK || result == GST_DISCOVERER_MISSING_PLUGINS) {
+        GList *audio = gst_discoverer_info_get_audio_streams(info);
+        const GstClockTime d = gst_discoverer_info_get_duration(info);
+        if (audio && GST_CLOCK_TIME_IS_VALID(d))
+            seconds = double(d) / double(GST_SECOND);
+        gst_discoverer_stream_info_list_free(audio);
+    }
+    gst_discoverer_info_unref(info);
+    return seconds;
 }
 
 } // namespace kolva::gst

@@ -46,4 +46,10 @@ QByteArray silentWav(double seconds);
 // MP3 and WAV files never needs. Returns the names that could not be made.
 QStringList warmUpDecoders(const QStringList &extensions);
 
+// A media file's playable length in seconds (0: no playable sound, or not
+// found out within timeoutMs). Blocks the calling thread: never call it on
+// the UI thread (the media-length cache's workers and a player's streaming
+// thread do).
+double discoverSeconds(const QString &path, int timeoutMs);
+
 } // namespace kolva::gst

@@ -5,7 +5,6 @@
 #include <QMutex>
 #include <QThreadPool>
 #include <QTimer>
-#include <gst/pbutils/pbutils.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -23,42 +22,6 @@ qint64 monotonicMs() {
         return t;
     }();
     return started.elapsed() + 1; // never 0: 0 means "never checked"
-}
-
-// Any thread. One discovery with its own discoverer (the discoverer's
-// synchronous mode runs its own bus loop, so it may run on a worker).
-double discoverWith(GstDiscoverer *discoverer, const QString &path) {
-    const QString uri = gst::fileUri(path);
-    if (!discoverer || uri.isEmpty())
-        return 0;
-    GError *error = nullptr;
-    GstDiscovererInfo *info =
-        gst_discoverer_discover_uri(discoverer, uri.toUtf8().constData(), &error);
-    if (error)
-        g_error_free(error);
-    if (!info)
-        return 0;
-    double seconds = 0;
-    const GstDiscovererResult result = gst_discoverer_info_get_result(info);
-    // MISSING_PLUGINS is what a WMV gives with its video decoders ranked
-    // down; its audio still plays, so a known length counts.
-    if (result == GST_DISCOVERER_OK || result == GST_DISCOVERER_MISSING_PLUGINS) {
-        GList *audio = gst_discoverer_info_get_audio_streams(info);
-        const GstClockTime d = gst_discoverer_info_get_duration(info);
-        if (audio && GST_CLOCK_TIME_IS_VALID(d))
-            seconds = double(d) / double(GST_SECOND);
-        gst_discoverer_stream_info_list_free(audio);
-    }
-    gst_discoverer_info_unref(info);
-    return seconds;
-}
-
-GstDiscoverer *newDiscoverer(int timeoutMs) {
-    GError *error = nullptr;
-    GstDiscoverer *d = gst_discoverer_new(GstClockTime(timeoutMs) * GST_MSECOND, &error);
-    if (error)
-        g_error_free(error);
-    return d;
 }
 
 // Worker thread. Size and time of a regular, readable file; size -1 for
@@ -139,10 +102,7 @@ void MediaInfoCache::startQueued() {
                 if (known && now.size == before.size && now.mtimeMs == before.mtimeMs) {
                     now.duration = before.duration;
                 } else if (now.size > 0) {
-                    GstDiscoverer *d = newDiscoverer(timeoutMs);
-                    now.duration = discoverWith(d, path);
-                    if (d)
-                        g_object_unref(d);
+                    now.duration = gst::discoverSeconds(path, timeoutMs);
                     discovered = true;
                 }
                 QMutexLocker lock(&inbox->mutex);

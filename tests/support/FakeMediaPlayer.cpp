@@ -46,10 +46,10 @@ void FakeMediaPlayer::play() {
         queueStatus();
         return;
     }
-    if (!m_playlist || m_playlist->count() == 0)
+    if (!m_playlist)
         return;
     m_state = PlayState::Playing;
-    openEntry(0);
+    openEntry(0); // an empty playlist ends its pass at once
     if (m_state == PlayState::Playing)
         queueStatus();
 }
@@ -90,6 +90,8 @@ void FakeMediaPlayer::setVolume(int volume) {
 }
 
 Media FakeMediaPlayer::currentMedia() const {
+    if (m_playlist && m_playlist->count() == 0)
+        return m_playlist->item(-1); // identical to the empty playlist's "last item"
     if (!m_playlist || m_entry < 0 || m_entry >= m_playlist->count())
         return Media{};
     Media media = m_playlist->item(m_entry);
