@@ -369,8 +369,9 @@ TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
     WindowRig w({weekend, off});
     w.rig.controller.setDateSource([] { return QDate(2030, 9, 30); }); // a Monday
     MainWindow &win = w.start();
-    QStringList shown;
-    win.setTaskDetailsShower([&](const Task &t) { shown << t.Title; });
+    FakeMediaLengths lengths;
+    ShowTask view(lengths);
+    win.setTaskDetailsView(&view);
     EXPECT_EQ(win.lvwTaskList()->rowImageIndex(1), 2);
     // A task not due today shows its start time in grey.
     const auto timeColour = [&](int row) {
@@ -381,7 +382,7 @@ TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
 
     const QRect row = win.lvwTaskList()->visualItemRect(win.lvwTaskList()->topLevelItem(1));
     click(win.lvwTaskList()->viewport(), Qt::LeftButton, row.center());
-    EXPECT_EQ(shown, QStringList{"B"});
+    EXPECT_EQ(view.shownTask().Title, "B");
     EXPECT_EQ(w.rig.mainPlayer.playState(), PlayState::Undefined); // nothing plays
 
     // The editor enables B and adds C; closing it reloads the list.

@@ -73,8 +73,6 @@ QToolButton *MainWindow::picDingShi(int index) const {
 
 void MainWindow::setTaskDetailsView(ShowTask *view) {
     m_showTask1 = view;
-    if (!m_showTaskDetails)
-        m_showTaskDetails = [view](const Task &task) { view->showTask(task); };
     connect(view, &ShowTask::PlayTask, &m_controller, &MainController::playTaskById);
     connect(view, &ShowTask::PlaySong, &m_controller, &MainController::playSong);
     if (m_startUpDone) // set after start-up: hooked at once

@@ -41,15 +41,12 @@ class MainWindow : public QMainWindow {
 public:
     // Opens the task editor modally over the window; returns when it closed.
     using TaskEditorOpener = std::function<void(QWidget *owner)>;
-    // Shows one Task in the detail view (showTask1).
-    using TaskDetailsShower = std::function<void(const Task &task)>;
 
     MainWindow(QApplication &app, MainController &controller, Dialogs &dialogs, Tray &tray,
                const AutoRun &autoRun, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     void setTaskEditorOpener(TaskEditorOpener opener) { m_openTaskEditor = std::move(opener); }
-    void setTaskDetailsShower(TaskDetailsShower shower) { m_showTaskDetails = std::move(shower); }
     // Puts the detail view (showTask1) into its place in the window: a list
     // click shows the Task there, its PlayTask and PlaySong play, and the
     // wheel pages it from the first timerLoad tick on.
@@ -138,7 +135,6 @@ private:
     const AutoRun &m_autoRun;
 
     TaskEditorOpener m_openTaskEditor;
-    TaskDetailsShower m_showTaskDetails;
     ShowTask *m_showTask1 = nullptr;
     WheelHook *m_mouseTaskControl = nullptr; // the detail view's wheel hook
 

@@ -170,10 +170,10 @@ void MainWindow::formUnload() {
 void MainWindow::lvwTaskListClicked(int taskId) {
     for (const Task &task : m_controller.tasks()) {
         if (task.TaskID == taskId) {
-            if (m_showTaskDetails)
-                m_showTaskDetails(task);
-            if (m_showTask1)
+            if (m_showTask1) {
+                m_showTask1->showTask(task);
                 m_showTask1->setScroll(0); // back to the top
+            }
             return;                        // nothing plays
         }
     }
