@@ -109,12 +109,38 @@ void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     resetPipeline();
     m_events.clear(); // events of the old playlist are stale now
     m_playlist = std::move(playlist);
+    m_nextPlaylist.reset();
+    m_passOpened = false;
     m_state = PlayState::Stopped;
     m_announced = false;
     m_passEnded = false;
     m_pendingPosition = -1;
     m_current = m_playlist ? mediaFor(0, 0) : Media();
-    askLengthsAhead();
+    askLengthsAhead(m_playlist.get());
+    postOpen(OpenState::PlaylistChanged);
+}
+
+void GstMediaPlayer::setNextPlaylist(PlaylistPtr next) {
+    m_nextPlaylist = std::move(next);
+    askLengthsAhead(m_nextPlaylist.get());
+    {
+        // What was planned after the pass's end is no longer what comes.
+        QMutexLocker lock(&m_planMutex);
+        while (!m_plan.empty() && m_plan.back().playlist != m_playlist)
+            m_plan.pop_back();
+        if (m_planCandidate && m_planCandidate->playlist != m_playlist)
+            m_planCandidate.reset();
+    }
+    updatePlan();
+}
+
+void GstMediaPlayer::enterNextPlaylist() {
+    m_playlist = std::move(m_nextPlaylist);
+    m_nextPlaylist.reset();
+    m_passOpened = false;
+    m_passEnded = false;
+    m_current = mediaFor(0, 0);
+    askLengthsAhead(m_playlist.get());
     postOpen(OpenState::PlaylistChanged);
 }
 
@@ -138,6 +164,7 @@ void GstMediaPlayer::play() {
     m_state = PlayState::Playing;
     m_announced = false;
     m_passEnded = false;
+    m_passOpened = false;
     m_quickEnds = 0;
     openChecked(start, 1);
 }
@@ -160,6 +187,7 @@ void GstMediaPlayer::stop() {
         return;
     }
     resetPipeline();
+    m_nextPlaylist.reset();
     m_state = PlayState::Stopped;
     m_announced = false;
     m_pendingPosition = -1;

@@ -102,6 +102,8 @@ public:
     PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) override;
     void setCurrentPlaylist(PlaylistPtr playlist) override;
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
+    bool continuesPlaylists() const override { return true; }
+    void setNextPlaylist(PlaylistPtr next) override;
 
     void play() override;
     void pause() override;
@@ -143,6 +145,7 @@ public:
 
 private:
     struct Play {
+        PlaylistPtr playlist; // the current one, or the next (a new pass)
         int index = -1;
         int playNo = 1; // 1-based count of this entry's plays in the pass
         QString path;
@@ -220,15 +223,20 @@ private:
     void entryOpened();
     void entryFaulty(int index, const QString &reason);
     void endOfPass();
-    std::optional<Play> nextPlayAfter(int index, int playNo, bool gaplessOnly,
+    std::optional<Play> nextPlayAfter(const Play &base, bool gaplessOnly,
                                       QString *lengthAwaited = nullptr, Play *candidate = nullptr);
-    bool isClipped(int index) const;
+    bool isClipped(int index) const { return isClipped(*m_playlist, index); }
+    static bool isClipped(const Playlist &playlist, int index);
+    // The next playlist becomes the current one (a new pass, no gap).
+    void enterNextPlaylist();
+    // The play that sounds or is being opened straight into PLAYING.
+    Play currentPlay() const;
     bool opening() const {
         return m_phase == Phase::Checking || m_phase == Phase::Prerolling ||
                m_phase == Phase::Seeking;
     }
     void updatePlan();
-    void askLengthsAhead();
+    void askLengthsAhead(const Playlist *playlist);
     Media mediaFor(int index, double duration) const;
     void setPipelineState(int state);
     void applyVolume();
@@ -250,6 +258,8 @@ private:
     QTimer m_outputRetry; // runs while m_silentSink
 
     PlaylistPtr m_playlist;
+    PlaylistPtr m_nextPlaylist; // goes on from m_playlist without a gap
+    bool m_passOpened = false;  // an entry of m_playlist's pass opened
     quint64 m_nextPlaylistId = 1;
     PlayState m_state = PlayState::Stopped;
     Phase m_phase = Phase::Idle;

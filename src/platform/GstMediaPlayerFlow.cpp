@@ -114,9 +114,19 @@ void GstMediaPlayer::onError(GstMessage *message) {
     if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
         faulty = m_open.index;
     } else if (m_phase == Phase::Running) {
-        QMutexLocker lock(&m_planMutex);
-        // A URI handed over but not started is the likelier culprit.
-        faulty = m_handedOver.empty() ? m_current.index : m_handedOver.front().index;
+        bool intoNext = false;
+        {
+            QMutexLocker lock(&m_planMutex);
+            // A URI handed over but not started is the likelier culprit.
+            if (!m_handedOver.empty()) {
+                faulty = m_handedOver.front().index;
+                intoNext = m_handedOver.front().playlist != m_playlist;
+            } else {
+                faulty = m_current.index;
+            }
+        }
+        if (intoNext)
+            enterNextPlaylist(); // the culprit is the next pass's entry
     } else {
         return;
     }
@@ -285,6 +295,8 @@ void GstMediaPlayer::onEndOfStream() {
     }
     if (pending) {
         // A URI was handed over but never started.
+        if (pending->playlist != m_playlist)
+            enterNextPlaylist();
         entryFaulty(pending->index, QStringLiteral("没有开始播放"));
         return;
     }
@@ -295,12 +307,17 @@ void GstMediaPlayer::onEndOfStream() {
         entryFaulty(m_current.index, QStringLiteral("每次播放都立即结束"));
         return;
     }
-    const std::optional<Play> next = nextPlayAfter(m_current.index, m_currentPlayNo, false);
+    const std::optional<Play> next = nextPlayAfter(currentPlay(), false);
     if (m_debug)
         qInfo("kolva player %s: end of stream of entry %d, %s", qUtf8Printable(Tag),
               m_current.index, next ? "reopening" : "end of pass");
     if (!next) {
         endOfPass();
+        return;
+    }
+    if (next->playlist != m_playlist) {
+        enterNextPlaylist(); // the next pass, after a reopen
+        openChecked(next->index, next->playNo);
         return;
     }
     if (next->index == m_current.index && isClipped(next->index)) {
@@ -499,6 +516,7 @@ bool GstMediaPlayer::seekToClip(double fileDuration) {
 
 void GstMediaPlayer::entryOpened() {
     m_phase = Phase::Running;
+    m_passOpened = true;
     m_openWatchdog.stop();
     m_current = mediaFor(m_open.index, m_open.fileDuration);
     m_currentPlayNo = m_open.playNo;
@@ -525,6 +543,15 @@ void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
 }
 
 void GstMediaPlayer::endOfPass() {
+    // A pass in which an entry played goes on into the next one; one in
+    // which nothing could be opened ends, so that the player layer can tell
+    // (a region of missing files must not be repeated without end).
+    if (m_nextPlaylist && m_passOpened &&
+        (m_state == PlayState::Playing || m_state == PlayState::Paused)) {
+        enterNextPlaylist();
+        openChecked(0, 1);
+        return;
+    }
     resetPipeline();
     const int last = m_playlist ? m_playlist->count() - 1 : -1;
     const double duration = m_current.index == last ? m_current.duration : 0;
@@ -536,8 +563,8 @@ void GstMediaPlayer::endOfPass() {
     postStatus(true);
 }
 
-bool GstMediaPlayer::isClipped(int index) const {
-    const PlaylistEntry &e = m_playlist->entries[index];
+bool GstMediaPlayer::isClipped(const Playlist &playlist, int index) {
+    const PlaylistEntry &e = playlist.entries[index];
     return e.startSeconds > 0 || e.durationSeconds > 0;
 }
 

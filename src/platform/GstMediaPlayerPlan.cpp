@@ -91,7 +91,11 @@ void GstMediaPlayer::onStreamStart(GstMessage *message) {
     }
     if (!started)
         return;
-    // The handed-over file now sounds: it is the current entry.
+    // The handed-over file now sounds: it is the current entry, the first
+    // of a new pass when it comes from the next playlist.
+    if (started->playlist != m_playlist)
+        enterNextPlaylist();
+    m_passOpened = true;
     m_current = mediaFor(started->index, started->duration);
     m_currentPlayNo = started->playNo;
     m_openedAtMs = nowMs();
@@ -106,28 +110,37 @@ void GstMediaPlayer::onStreamStart(GstMessage *message) {
 // passes it over and reports why (never skipped silently here). When only
 // the length is not known yet, nothing is planned, *lengthAwaited names the
 // file being asked and *candidate is the play that waits for it.
-std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(int index, int playNo,
+std::optional<GstMediaPlayer::Play> GstMediaPlayer::nextPlayAfter(const Play &base,
                                                                   bool gaplessOnly,
                                                                   QString *lengthAwaited,
                                                                   Play *candidate) {
-    if (!m_playlist || index < 0 || index >= m_playlist->count())
+    const Playlist *list = base.playlist.get();
+    if (!list || base.index < 0 || base.index >= list->count())
         return std::nullopt;
-    const PlaylistEntry &entry = m_playlist->entries[index];
+    const PlaylistEntry &entry = list->entries[base.index];
     Play next;
-    if (entry.plays < 0 || playNo < entry.plays) {
-        next.index = index;
-        next.playNo = playNo + 1;
+    next.playlist = base.playlist;
+    if (entry.plays < 0 || base.playNo < entry.plays) {
+        next.index = base.index;
+        next.playNo = base.playNo + 1;
     } else {
-        next.index = index + 1;
+        next.index = base.index + 1;
         next.playNo = 1;
-        if (next.index >= m_playlist->count())
-            return std::nullopt;
     }
-    next.path = m_playlist->entries[next.index].ref;
+    if (next.index >= list->count()) {
+        // The pass is over: the next playlist's first entry follows, when
+        // one is set and this was the current pass (never two passes ahead).
+        if (!m_nextPlaylist || base.playlist != m_playlist || m_nextPlaylist->count() == 0)
+            return std::nullopt;
+        next.playlist = m_nextPlaylist;
+        next.index = 0;
+        next.playNo = 1;
+    }
+    next.path = next.playlist->entries[next.index].ref;
     next.uri = gst::fileUri(next.path);
     if (!gaplessOnly)
         return next;
-    if (isClipped(next.index) || next.uri.isEmpty())
+    if (isClipped(*next.playlist, next.index) || next.uri.isEmpty())
         return std::nullopt; // a clip needs a seek: done after EOS
     const std::optional<double> length = m_mediaInfo.lookup(next.path);
     if (!length) {
@@ -159,13 +172,10 @@ void GstMediaPlayer::updatePlan() {
             base = m_plan.back();
         } else if (!m_handedOver.empty()) {
             base = m_handedOver.back();
-        } else if (m_phase == Phase::Running) {
-            base.index = m_current.index;
-            base.playNo = m_currentPlayNo;
-        } else if (m_phase == Phase::Prerolling && !isClipped(m_open.index) &&
-                   m_pendingPosition < 0) {
-            base.index = m_open.index; // started straight in PLAYING
-            base.playNo = m_open.playNo;
+        } else if (m_phase == Phase::Running ||
+                   (m_phase == Phase::Prerolling && !isClipped(m_open.index) &&
+                    m_pendingPosition < 0)) {
+            base = currentPlay(); // (a file opening straight into PLAYING)
         } else {
             return; // a clip: planned once its seek is done
         }
@@ -175,8 +185,7 @@ void GstMediaPlayer::updatePlan() {
     std::deque<Play> more;
     while (planned + more.size() < planAhead) {
         Play waiting;
-        const std::optional<Play> next =
-            nextPlayAfter(base.index, base.playNo, true, &awaited, &waiting);
+        const std::optional<Play> next = nextPlayAfter(base, true, &awaited, &waiting);
         if (!next) {
             if (!awaited.isEmpty())
                 candidate = waiting;
@@ -194,13 +203,26 @@ void GstMediaPlayer::updatePlan() {
     m_planCandidate = candidate;
 }
 
+GstMediaPlayer::Play GstMediaPlayer::currentPlay() const {
+    Play play;
+    play.playlist = m_playlist;
+    if (m_phase == Phase::Running) {
+        play.index = m_current.index;
+        play.playNo = m_currentPlayNo;
+    } else {
+        play.index = m_open.index;
+        play.playNo = m_open.playNo;
+    }
+    return play;
+}
+
 // The lengths of a new playlist's first entries are asked at once (on
 // workers), so that planning finds them known when the pass starts.
-void GstMediaPlayer::askLengthsAhead() {
-    if (!m_playlist)
+void GstMediaPlayer::askLengthsAhead(const Playlist *playlist) {
+    if (!playlist)
         return;
-    for (int i = 0; i < m_playlist->count() && i < lengthsAskedAhead; ++i)
-        m_mediaInfo.lookup(m_playlist->entries[i].ref);
+    for (int i = 0; i < playlist->count() && i < lengthsAskedAhead; ++i)
+        m_mediaInfo.lookup(playlist->entries[i].ref);
 }
 
 // UI thread: an answer of the media-length cache (for anyone's question).

@@ -35,6 +35,15 @@
 //   pause()                 statusChange(Paused) (nothing when not playing).
 //   stop()                  statusChange(Stopped) once, currentMedia()
 //                           unchanged (nothing when already stopped/ended).
+//   setNextPlaylist(n)      (players that continuesPlaylists()) when the pass
+//                           ends and an entry of it did open, the player goes
+//                           on with n without a gap, as if
+//                           setCurrentPlaylist(n) and play() came at that
+//                           instant: currentPlaylist() becomes n,
+//                           openStateChange(PlaylistChanged), then
+//                           openStateChange(MediaOpen); no statusChange for
+//                           the pass that ended. setCurrentPlaylist and
+//                           stop() drop n.
 //   faulty entry            skipped (entrySkipped says why): the next entry
 //                           plays (openStateChange(MediaOpen)); a faulty last
 //                           entry ends the pass as above; an empty playlist
@@ -129,6 +138,10 @@ public:
     virtual PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) = 0;
     virtual void setCurrentPlaylist(PlaylistPtr playlist) = 0;
     virtual PlaylistPtr currentPlaylist() const = 0;
+    // The playlist that follows the current one without a gap (null: none;
+    // see the contract above). Only for players that continuesPlaylists().
+    virtual bool continuesPlaylists() const { return false; }
+    virtual void setNextPlaylist(PlaylistPtr next) { Q_UNUSED(next); }
 
     virtual void play() = 0;
     virtual void pause() = 0;

@@ -102,6 +102,9 @@ public:
     // last item current): the running pass moves on, anything else (the
     // stop of a limit or of the user, a stale or repeated end) is refused.
     void passEndReported(int index, const Playlist &playlist);
+    // The player's playlist changed (PlaylistChanged): when it went on by
+    // itself into the pass queued ahead, that pass begins now.
+    void playlistChanged(int index, const Playlist &playlist);
     // The pass has played out: the next pass, region or the task's end. A
     // pass in which no entry could be opened (every file missing or broken)
     // is not repeated, as an empty region is not: otherwise an endless region
@@ -137,6 +140,13 @@ private:
     // to the player, which starts at once (a main task held under an insert
     // starts when it resumes).
     void playRegionAt(int index, int pos);
+    // The counters, the playlist file and the volume of a pass that begins.
+    void beginPass(int index, int pos);
+    // The text of the next pass of the region at pos (a fresh random order).
+    QByteArray passText(int index, int pos);
+    // What follows the current pass (the same region again, the next region
+    // with songs, or nothing), queued on a player that continues playlists.
+    void queueNextPass(int index);
     // The region at pos gets no further pass: the next one plays, or the task
     // is over (natural end).
     void regionFinished(int index, int pos);

@@ -11,8 +11,10 @@
 // Within a busy phase the player goes through passes: loadPass hands a new
 // playlist over (not yet playing when the slot is Held: it starts on resume),
 // startPass marks play() as issued, and takePassEnd accepts the end of that
-// pass exactly once. An end event of an earlier pass, of a pass never
-// started, or one that arrives after finish (the stop of a limit, of the
+// pass exactly once. With a player that continues playlists, the pass after
+// the current one is queued on it ahead (queuePass) and becomes the current
+// pass when the player reports that it went on into it (takeQueued). An end event of an earlier
+// pass, of a pass never started, or one that arrives after finish (the stop of a limit, of the
 // user, of a stop-all) is refused by the same rule, so nobody has to flag
 // "the next end comes from my stop".
 //
@@ -20,8 +22,10 @@
 // monitor, the schedule and the window read it through PlayerControl's
 // const accessors.
 
+#include <QByteArray>
 #include <QVector>
 #include <cstdint>
+#include <optional>
 
 #include "model/Task.h"
 #include "playback/MediaPlayer.h"
@@ -70,12 +74,23 @@ public:
     // repeated: every file missing or broken).
     bool passOpened() const { return m_pass.opened; }
 
+    // The pass queued to follow the current one without a gap.
+    struct QueuedPass {
+        PlaylistPtr playlist;
+        int pos = -1;    // index into task().Regions
+        QByteArray text; // the playlist file's text, written when it starts
+    };
+    const std::optional<QueuedPass> &queued() const { return m_queued; }
+
     // --- Transitions (PlayerControl) ------------------------------------------
     // Idle or busy -> Playing with `task` and fresh counters.
     void begin(const Task &task, int64_t now);
     // Counters of the region passes and the current region.
     PlayingTask &counters() { return m_playing; }
     void loadPass(PlaylistPtr playlist);
+    void queuePass(std::optional<QueuedPass> next) { m_queued = std::move(next); }
+    // The queued pass when `playlist` is its playlist (and no longer queued).
+    std::optional<QueuedPass> takeQueued(const Playlist &playlist);
     void startPass() { m_pass.started = true; }
     void entryOpened() { m_pass.opened = true; }
     // True exactly once per pass: while busy, for the playlist of the current
@@ -101,6 +116,7 @@ private:
     End m_lastEnd = End::None;
     PlayingTask m_playing;
     Pass m_pass;
+    std::optional<QueuedPass> m_queued;
 };
 
 } // namespace kolva

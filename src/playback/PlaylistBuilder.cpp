@@ -92,6 +92,36 @@ bool PlayerControl::writePlaylistFile(int index, const QByteArray &text) {
     return false;
 }
 
+QByteArray PlayerControl::passText(int index, int pos) {
+    const Task &task = m_slots[index].task();
+    const Region &region = task.Regions[pos];
+    const int last = int(region.Songs.size()) - 1;
+    QVector<int> order;
+    if (region.Sort == 1) {
+        order = randomOrder(0, last);
+    } else {
+        for (int i = 0; i <= last; ++i)
+            order.append(i);
+    }
+    return playlistText(task.TaskID, region, order);
+}
+
+void PlayerControl::beginPass(int index, int pos) {
+    PlayerSlot &slot = m_slots[index];
+    const Task &task = slot.task();
+    const Region &region = task.Regions[pos];
+    const int64_t now = m_clock.tickMs();
+    PlayingTask &counters = slot.counters();
+    RegionRun &run = counters.regions[pos];
+    if (run.PassStartTick > 0)
+        run.EarlierPassesMs += now - run.PassStartTick;
+    run.PassStartTick = now;
+    run.PassCount += 1;
+    counters.CurrentRegion = findRegionIndex(task, region.RegionID);
+    if (const int32_t volume = passVolume(task, region); volume >= 0)
+        Players[index]->setVolume(volume);
+}
+
 void PlayerControl::playRegionAt(int index, int pos) {
     PlayerSlot &slot = m_slots[index];
     const Task &task = slot.task();
@@ -104,38 +134,19 @@ void PlayerControl::playRegionAt(int index, int pos) {
         regionFinished(index, pos);
         return;
     }
-
-    const int last = int(region.Songs.size()) - 1;
-    QVector<int> order;
-    if (region.Sort == 1) {
-        order = randomOrder(0, last);
-    } else {
-        for (int i = 0; i <= last; ++i)
-            order.append(i);
-    }
     // The file is the record of the pass; the pass plays from the text in
     // memory when it cannot be written.
-    const QByteArray text = playlistText(task.TaskID, region, order);
+    const QByteArray text = passText(index, pos);
     const bool written = writePlaylistFile(index, text);
-
-    const int64_t now = m_clock.tickMs();
-    PlayingTask &counters = slot.counters();
-    RegionRun &run = counters.regions[pos];
-    if (run.PassStartTick > 0)
-        run.EarlierPassesMs += now - run.PassStartTick;
-    run.PassStartTick = now;
-    run.PassCount += 1;
-    counters.CurrentRegion = findRegionIndex(task, region.RegionID);
+    beginPass(index, pos);
 
     MediaPlayer *player = Players[index];
-    if (const int32_t volume = passVolume(task, region); volume >= 0)
-        player->setVolume(volume);
-
     const QString name = playlistName(task.TaskID, region.RegionID);
     PlaylistPtr playlist = written ? player->newPlaylist(name, m_paths.playlistFile())
                                    : player->newPlaylistFromText(name, text);
     player->setCurrentPlaylist(playlist);
     slot.loadPass(playlist);
+    queueNextPass(index);
 
     // The main task waiting under an insert (its pass ended while the insert
     // took over) gets its next playlist now but starts only when it resumes.
@@ -147,9 +158,61 @@ void PlayerControl::playRegionAt(int index, int pos) {
     // A task the user had paused plays again with its next region: its play
     // time counts again from here.
     if (slot.phase() == PlayerSlot::Phase::Paused)
-        slot.resume(now);
+        slot.resume(m_clock.tickMs());
     slot.startPass();
     player->play();
+}
+
+void PlayerControl::queueNextPass(int index) {
+    MediaPlayer *player = Players[index];
+    if (!player->continuesPlaylists())
+        return;
+    PlayerSlot &slot = m_slots[index];
+    const PlayingTask &playing = slot.playing();
+    const Task &task = playing.task;
+    const int pos = playing.CurrentRegion;
+    // What nextRegion will choose when this pass ends: the same region while
+    // passes remain, else the next region with songs (empty ones are passed
+    // over), else nothing: the task ends with this pass.
+    int next = -1;
+    const Region &region = task.Regions[pos];
+    const int32_t passes = region.Repeat == -1 ? EndlessPasses : region.Repeat;
+    if (playing.regions[pos].PassCount < passes) {
+        next = pos;
+    } else {
+        for (int r = pos + 1; r < task.Regions.size() && next < 0; ++r) {
+            if (!task.Regions[r].Songs.isEmpty())
+                next = r;
+        }
+    }
+    if (next < 0) {
+        slot.queuePass(std::nullopt);
+        player->setNextPlaylist(nullptr);
+        return;
+    }
+    PlayerSlot::QueuedPass queued;
+    queued.pos = next;
+    queued.text = passText(index, next);
+    queued.playlist = player->newPlaylistFromText(
+        playlistName(task.TaskID, task.Regions[next].RegionID), queued.text);
+    player->setNextPlaylist(queued.playlist);
+    slot.queuePass(std::move(queued));
+}
+
+void PlayerControl::playlistChanged(int index, const Playlist &playlist) {
+    if (index != MainPlayer && index != InsertPlayer)
+        return;
+    PlayerSlot &slot = m_slots[index];
+    std::optional<PlayerSlot::QueuedPass> queued = slot.takeQueued(playlist);
+    if (!queued)
+        return; // a playlist this layer handed over itself
+    // The player went on into the queued pass without a gap: it begins now,
+    // exactly as a pass handed over by playRegionAt (its counters, its file).
+    writePlaylistFile(index, queued->text); // its record (it plays from memory)
+    beginPass(index, queued->pos);
+    slot.loadPass(queued->playlist);
+    slot.startPass();
+    queueNextPass(index);
 }
 
 } // namespace kolva

@@ -60,6 +60,8 @@ void PlaybackMonitor::openStateChange(int index, OpenState state) {
     MediaPlayer *player = m_players.Players[index];
     if (state == OpenState::PlaylistChanged) {
         const PlaylistPtr playlist = player->currentPlaylist();
+        if (playlist)
+            m_players.playlistChanged(index, *playlist); // a queued pass begins
         const Region region = playlist ? m_players.getPlayingRegion(*playlist, index) : Region{};
         const Task &task = m_players.playingTask(index);
         if (const int32_t volume = passVolume(task, region); volume >= 0)

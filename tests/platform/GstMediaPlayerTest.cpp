@@ -119,6 +119,38 @@ TEST_F(GstPlayerTest, PlaysEntriesInOrderWithRepeatsGaplessAndReportsOneEnd) {
     EXPECT_NEAR(capture.seconds(), 1.3, 0.05);
 }
 
+TEST_F(GstPlayerTest, QueuedPlaylistsFollowWithoutAGap) {
+    // Passes of a bell's length: a pass shorter than what playbin reads ahead
+    // (about a second) may end before the pass after it is known.
+    const QString a = media("qa400", {{400, 1.5}});
+    const QString b = media("qb800", {{800, 1.5}});
+    const QString c = media("qc1200", {{1200, 1.5}});
+    GstMediaPlayer player(cache, nullptr, captureSinkDescription());
+    Capture capture(player);
+    EventLog log(player);
+    const PlaylistPtr first = load(player, {{a}});
+    const PlaylistPtr second = load(player, {{b, 1}}); // two plays
+    const PlaylistPtr third = load(player, {{c}});
+    // As the player layer does: the pass after the one that just began.
+    QObject::connect(&player, &MediaPlayer::openStateChange, &player, [&](OpenState s) {
+        if (s == OpenState::PlaylistChanged && player.currentPlaylist() == second)
+            player.setNextPlaylist(third);
+    });
+    player.setCurrentPlaylist(first);
+    player.setNextPlaylist(second);
+    player.play();
+    ASSERT_TRUE(waitUntil([&] { return ended(log); }, 12000)) << log.describe().toStdString();
+    runFor(200);
+    EXPECT_EQ(log.describe().toStdString(),
+              "open(7)@0 open(13)@0 status(3)@0 open(7)@0 open(13)@0 open(13)@0 open(7)@0 "
+              "open(13)@0 status(8)@0");
+    EXPECT_EQ(player.currentPlaylist(), third);
+    const QList<Segment> heard = tones(capture);
+    ASSERT_EQ(heard.size(), 3) << describe(heard).toStdString();
+    EXPECT_NEAR(heard[1].seconds, 3.0, 0.02);
+    EXPECT_LT(capture.longestRunningTimeGapMs(), 2) << "passes must follow without a gap";
+}
+
 TEST_F(GstPlayerTest, ClipsStartAndStopWhereTheEntrySaysAlsoWhenRepeated) {
     // 400 Hz for one second, then 1600 Hz: a clip across the step shows both
     // its start offset and its length.

@@ -15,7 +15,7 @@ using namespace kolva::test;
 
 namespace {
 
-enum class Step { Play, Pause, Stop, Seek, Settle, PlayToEnd, NewPlaylist };
+enum class Step { Play, Pause, Stop, Seek, Settle, PlayToEnd, NewPlaylist, QueueNext };
 
 // A player under the script, with what moves it on: the fake plays by
 // script, the real one in real time.
@@ -67,6 +67,15 @@ const QList<Case> &cases() {
          {{}},
          {Step::Play, Step::Settle},
          {"open:playlist", "status:ended"}},
+        {"a queued playlist follows without an end between them",
+         {{"a"}, {"missing", "b"}},
+         {Step::QueueNext, Step::Play, Step::PlayToEnd},
+         {"open:playlist", "open:media", "status:playing", "open:playlist", "skipped", "open:media",
+          "status:ended"}},
+        {"a pass where nothing opened ends instead of going on",
+         {{"missing"}, {"a"}},
+         {Step::QueueNext, Step::Play, Step::PlayToEnd},
+         {"open:playlist", "skipped", "status:ended"}},
         {"a new playlist stops the old one silently",
          {{"long"}, {"a"}},
          {Step::Play, Step::Settle, Step::NewPlaylist, Step::Play, Step::PlayToEnd},
@@ -117,6 +126,9 @@ void runScript(const Case &c, Driver &d) {
         case Step::NewPlaylist:
             d.player.setCurrentPlaylist(d.playlist(next++));
             break;
+        case Step::QueueNext:
+            d.player.setNextPlaylist(d.playlist(next++));
+            break;
         }
     }
 }
@@ -160,6 +172,7 @@ TEST_P(PlayerContract, SameScriptSameEvents) {
             auto f = std::make_unique<FakeMediaPlayer>();
             fake = f.get();
             f->setDefaultDuration(0.3);
+            f->setContinuesPlaylists(true);
             player = std::move(f);
         }
         recordInto(*player, &events);

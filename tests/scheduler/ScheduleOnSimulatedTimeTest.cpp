@@ -295,3 +295,68 @@ TEST(Schedule, ADayOfTasksOnSimulatedTime) {
 
 } // namespace
 } // namespace kolva::test
+
+namespace kolva::test {
+namespace {
+
+// A player that goes on into the queued pass by itself: the passes, regions
+// and their records follow exactly as when every pass ends and is handed over.
+TEST(QueuedPasses, FollowThePassesAndRegionsAsEachPassEndWould) {
+    ScheduleRig rig;
+    rig.mainPlayer.setContinuesPlaylists(true);
+    rig.mainPlayer.setDefaultDuration(10);
+    rig.mainPlayer.setMediaDuration("/m/gone.mp3", 0);
+    rig.control.setRandomSeed(5);
+    Region shuffled = makeRegion("A", {{"/m/1.mp3"}, {"/m/2.mp3"}, {"/m/3.mp3"}}, 2);
+    shuffled.Sort = 1;
+    Region quiet = makeRegion("B", {{"/m/b.mp3"}}, 0, {}, 30);
+    Region gone = makeRegion("G", {{"/m/gone.mp3"}}, -1); // nothing opens: not repeated
+    Region last = makeRegion("D", {{"/m/d.mp3"}});
+    Task t = makeTask("t", "08:00:10", {shuffled, quiet, makeRegion("C", {}), gone, last});
+    t.PowerOff = true;
+    rig.startUp({t});
+
+    struct Step {
+        int seconds;      // run until this many seconds after the start
+        int region;       // CurrentRegion then
+        int passes;       // its PassCount
+        const char *file; // the region's name in the playlist file then
+        int volume;       // the player's volume
+    };
+    const Step steps[] = {
+        {5, 0, 1, "KOLVA0-0", 100},
+        {35, 0, 2, "KOLVA0-0", 100}, // second pass, drawn anew
+        {65, 1, 1, "KOLVA0-1", 30},  // the quiet region
+        {75, 4, 1, "KOLVA0-4", 100}, // C is empty; G's pass opens nothing and ends
+    };
+    QStringList orders;
+    for (const Step &s : steps) {
+        rig.runUntil(QTime(8, 0, 10).addSecs(s.seconds));
+        SCOPED_TRACE(s.seconds);
+        const PlayingTask &playing = rig.players().slot(0).playing();
+        EXPECT_TRUE(rig.players().slot(0).busy());
+        EXPECT_EQ(playing.CurrentRegion, s.region);
+        EXPECT_EQ(playing.regions[s.region].PassCount, s.passes);
+        QFile file(rig.paths.playlistFile());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        EXPECT_TRUE(text.contains(QByteArray("<Title>") + s.file)) << text.constData();
+        EXPECT_EQ(rig.mainPlayer.volume(), s.volume);
+        if (s.region == 0)
+            orders << QString::fromUtf8(text);
+    }
+    EXPECT_NE(orders[0], orders[1]); // a random region is drawn again for its pass
+    rig.runUntil(QTime(8, 1, 50));
+    // Handed over by hand: the first pass and the one after G's failed pass
+    // (never repeated); the others followed by themselves. The task ended
+    // once, at its natural end.
+    EXPECT_EQ(rig.mainPlayer.calls.filter("setCurrentPlaylist").size(), 2);
+    EXPECT_EQ(rig.mainPlayer.calls.filter("continue ").size(), 3);
+    EXPECT_FALSE(rig.players().slot(0).busy());
+    EXPECT_EQ(rig.historyOf(PlayHistory::PlayedOut).size(), 1);
+    EXPECT_EQ(rig.powerOff.requests, 1);
+    EXPECT_TRUE(rig.errors.isEmpty()) << rig.errors.join('\n').toStdString();
+}
+
+} // namespace
+} // namespace kolva::test

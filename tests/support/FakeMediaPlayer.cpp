@@ -30,11 +30,18 @@ PlaylistPtr FakeMediaPlayer::newPlaylistFromText(const QString &name, const QByt
 void FakeMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
     calls << QStringLiteral("setCurrentPlaylist ") + (playlist ? playlist->name : QString());
     m_playlist = std::move(playlist);
+    m_next.reset();
+    m_passOpened = false;
     m_state = PlayState::Stopped;
     m_entry = 0;
     m_play = 0;
     m_playedInEntry = 0;
     queueOpen(OpenState::PlaylistChanged);
+}
+
+void FakeMediaPlayer::setNextPlaylist(PlaylistPtr next) {
+    calls << QStringLiteral("setNextPlaylist ") + (next ? next->name : QString());
+    m_next = std::move(next);
 }
 
 void FakeMediaPlayer::play() {
@@ -49,6 +56,7 @@ void FakeMediaPlayer::play() {
     if (!m_playlist)
         return;
     m_state = PlayState::Playing;
+    m_passOpened = false;
     openEntry(0); // an empty playlist ends its pass at once
     if (m_state == PlayState::Playing)
         queueStatus();
@@ -66,6 +74,7 @@ void FakeMediaPlayer::stop() {
     calls << QStringLiteral("stop");
     if (m_state != PlayState::Playing && m_state != PlayState::Paused)
         return;
+    m_next.reset();
     m_state = PlayState::Stopped;
     m_playedInEntry = 0;
     queueStatus();
@@ -132,6 +141,16 @@ void FakeMediaPlayer::openEntry(int entry) {
     }
     m_play = 0;
     m_playedInEntry = 0;
+    if (entry >= m_playlist->count() && m_next && m_passOpened) {
+        // The next pass follows without a gap.
+        calls << QStringLiteral("continue ") + m_next->name;
+        m_playlist = std::move(m_next);
+        m_next.reset();
+        m_passOpened = false;
+        queueOpen(OpenState::PlaylistChanged);
+        openEntry(0);
+        return;
+    }
     if (entry >= m_playlist->count()) {
         m_entry = m_playlist->count() - 1;
         m_state = PlayState::MediaEnded;
@@ -140,6 +159,7 @@ void FakeMediaPlayer::openEntry(int entry) {
         return;
     }
     m_entry = entry;
+    m_passOpened = true;
     queueOpen(OpenState::MediaOpen);
 }
 
@@ -162,12 +182,7 @@ void FakeMediaPlayer::finishEntry() {
 void FakeMediaPlayer::finishPass() {
     if (m_state != PlayState::Playing)
         return;
-    m_entry = m_playlist->count() - 1;
-    m_play = 0;
-    m_playedInEntry = 0;
-    m_state = PlayState::MediaEnded;
-    ++passesEnded;
-    queueStatus(true);
+    openEntry(m_playlist->count()); // the end, or the next pass
 }
 
 void FakeMediaPlayer::failEntry() {

@@ -26,6 +26,8 @@ public:
     PlaylistPtr newPlaylistFromText(const QString &name, const QByteArray &asxText) override;
     void setCurrentPlaylist(PlaylistPtr playlist) override;
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
+    bool continuesPlaylists() const override { return m_continues; }
+    void setNextPlaylist(PlaylistPtr next) override;
     void play() override;
     void pause() override;
     void stop() override;
@@ -44,6 +46,9 @@ public:
         m_durations.insert(filePath, seconds);
     }
     void setDefaultDuration(double seconds) { m_defaultDuration = seconds; }
+    // Goes on into a next playlist as the GStreamer player does (off by
+    // default: the logic tests of the original flow see every pass end).
+    void setContinuesPlaylists(bool on) { m_continues = on; }
     // The current play of the current entry ends (the next play, the next
     // entry, or the end of the pass follows).
     void finishEntry();
@@ -89,6 +94,9 @@ private:
     void endCurrentPlay();
 
     PlaylistPtr m_playlist;
+    PlaylistPtr m_next;
+    bool m_continues = false;
+    bool m_passOpened = false;
     PlayState m_state = PlayState::Undefined;
     int m_entry = -1;
     int m_play = 0;
