@@ -105,7 +105,43 @@ PlaylistPtr GstMediaPlayer::newPlaylistFromText(const QString &name, const QByte
     return AsxReader::parsePlaylist(name, asxText, m_nextPlaylistId++);
 }
 
+void GstMediaPlayer::preroll(PlaylistPtr playlist) {
+    if (!playlist || playlist->count() == 0 || !m_playbin)
+        return;
+    if (m_state != PlayState::Stopped && m_state != PlayState::MediaEnded)
+        return;      // only an idle player opens ahead
+    resetPipeline(); // (a warm-up or an older preroll)
+    m_events.clear();
+    m_playlist = std::move(playlist);
+    m_nextPlaylist.reset();
+    m_state = PlayState::Stopped;
+    m_announced = false;
+    m_passEnded = false;
+    m_passOpened = false;
+    m_pendingPosition = -1;
+    m_current = mediaFor(0, 0);
+    askLengthsAhead(m_playlist.get());
+    m_prerolling = true;
+    openChecked(0, 1);
+}
+
+void GstMediaPlayer::cancelPreroll() {
+    if (!m_prerolling)
+        return;
+    m_prerolling = false;
+    if (m_state == PlayState::Stopped)
+        resetPipeline();
+}
+
 void GstMediaPlayer::setCurrentPlaylist(PlaylistPtr playlist) {
+    if (m_prerolling && playlist && playlist == m_playlist) {
+        // The playlist opened ahead: it stays open, only the event is new.
+        m_events.clear();
+        m_state = PlayState::Stopped;
+        postOpen(OpenState::PlaylistChanged);
+        return;
+    }
+    m_prerolling = false;
     resetPipeline();
     m_events.clear(); // events of the old playlist are stale now
     m_playlist = std::move(playlist);
@@ -157,6 +193,15 @@ void GstMediaPlayer::play() {
             postStatus();
         return;
     }
+    if (m_prerolling) {
+        // Opened ahead: it starts now (or as soon as its open is done).
+        m_prerolling = false;
+        m_state = PlayState::Playing;
+        m_quickEnds = 0;
+        if (m_phase == Phase::Running)
+            announceOpened();
+        return;
+    }
     // From Stopped or MediaEnded: a new run through the playlist.
     int start = 0;
     if (!m_passEnded && m_current.playlistId == m_playlist->id && m_current.index > 0)
@@ -180,6 +225,7 @@ void GstMediaPlayer::pause() {
 }
 
 void GstMediaPlayer::stop() {
+    cancelPreroll();
     if (m_state == PlayState::Stopped)
         return;
     if (m_state == PlayState::MediaEnded) {

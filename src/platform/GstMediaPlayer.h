@@ -104,6 +104,9 @@ public:
     PlaylistPtr currentPlaylist() const override { return m_playlist; }
     bool continuesPlaylists() const override { return true; }
     void setNextPlaylist(PlaylistPtr next) override;
+    bool prerolls() const override { return true; }
+    void preroll(PlaylistPtr playlist) override;
+    void cancelPreroll() override;
 
     void play() override;
     void pause() override;
@@ -221,6 +224,9 @@ private:
     void restartSameEntry(const Play &next);
     bool seekToClip(double fileDuration);
     void entryOpened();
+    // The open's events and the pipeline to PLAYING (at once, or when a
+    // prerolled entry is started).
+    void announceOpened();
     void entryFaulty(int index, const QString &reason);
     void endOfPass();
     std::optional<Play> nextPlayAfter(const Play &base, bool gaplessOnly,
@@ -260,6 +266,7 @@ private:
     PlaylistPtr m_playlist;
     PlaylistPtr m_nextPlaylist; // goes on from m_playlist without a gap
     bool m_passOpened = false;  // an entry of m_playlist's pass opened
+    bool m_prerolling = false;  // m_playlist's first entry opens ahead (state Stopped)
     quint64 m_nextPlaylistId = 1;
     PlayState m_state = PlayState::Stopped;
     Phase m_phase = Phase::Idle;

@@ -402,6 +402,10 @@ void GstMediaPlayer::onFileChecked(quint64 checkNo, int index, int playNo, const
         openPlay(index, playNo);
         return;
     }
+    if (m_prerolling && m_state == PlayState::Stopped) {
+        cancelPreroll(); // nothing is told ahead: the start opens it as usual
+        return;
+    }
     skipEntry(index, problem.isEmpty() ? notPlayableReason(fault) : problem);
     m_pendingPosition = -1; // a position asked for this entry is not the next one's
     openChecked(index + 1, 1);
@@ -473,6 +477,10 @@ void GstMediaPlayer::openPlay(int index, int playNo, OpenOptions options) {
 // An entry that neither opens nor fails (a stream that never prerolls) must
 // not hold the player: after a while it counts as faulty.
 void GstMediaPlayer::onOpenTimeout() {
+    if (m_prerolling && m_state == PlayState::Stopped) {
+        cancelPreroll();
+        return;
+    }
     if (m_phase == Phase::Checking) {
         // The file's folder does not answer (a hung share): its worker is
         // left to it, the walk goes on.
@@ -520,6 +528,12 @@ void GstMediaPlayer::entryOpened() {
     m_openWatchdog.stop();
     m_current = mediaFor(m_open.index, m_open.fileDuration);
     m_currentPlayNo = m_open.playNo;
+    if (m_prerolling && m_state == PlayState::Stopped)
+        return; // opened ahead, paused: play() announces it
+    announceOpened();
+}
+
+void GstMediaPlayer::announceOpened() {
     if (m_open.announce)
         postOpen(OpenState::MediaOpen);
     if (!m_announced) {
@@ -534,6 +548,10 @@ void GstMediaPlayer::entryOpened() {
 void GstMediaPlayer::entryFaulty(int index, const QString &reason) {
     // Some elements (a reused typefind or parser) stay broken after an error.
     m_pipelineBroken = true;
+    if (m_prerolling && m_state == PlayState::Stopped) {
+        cancelPreroll(); // the start opens it as usual and tells why
+        return;
+    }
     // The whole entry goes, with its remaining repeats: a broken file
     // repeated endlessly must not keep the player busy. Reported once its
     // file has been looked at.

@@ -142,6 +142,14 @@ public:
     // see the contract above). Only for players that continuesPlaylists().
     virtual bool continuesPlaylists() const { return false; }
     virtual void setNextPlaylist(PlaylistPtr next) { Q_UNUSED(next); }
+    // Opens the first entry of `playlist` paused ahead of its start, raising
+    // no event, so that a later setCurrentPlaylist(playlist) and play() only
+    // start it. Any other playlist, stop() and cancelPreroll() drop it; an
+    // entry that cannot be opened drops it silently (the start then opens it
+    // as usual and tells why). Only for players that prerolls().
+    virtual bool prerolls() const { return false; }
+    virtual void preroll(PlaylistPtr playlist) { Q_UNUSED(playlist); }
+    virtual void cancelPreroll() {}
 
     virtual void play() = 0;
     virtual void pause() = 0;

@@ -78,6 +78,7 @@ void PlayerControl::resumeActive() {
 void PlayerControl::stopAll() {
     // The end events these stops cause are refused by the slots (the task
     // has ended): no flag has to tell the monitor where they come from.
+    cancelPrepared();
     for (int index : {MainPlayer, InsertPlayer}) {
         if (m_slots[index].busy())
             stopPlayer(index);
@@ -145,6 +146,10 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
     const bool asInsert = activePlayer() >= 0;
     QString detail = asInsert ? QStringLiteral("插播") : QStringLiteral("主播");
     detail += lateMs >= 0 ? QStringLiteral(" 晚%1毫秒").arg(lateMs) : QStringLiteral(" 手动");
+    // Opened ahead on the player it takes: it only starts now.
+    if (m_prepared && m_prepared->taskId == task.TaskID &&
+        m_prepared->index == (asInsert ? InsertPlayer : MainPlayer))
+        detail += QStringLiteral(" 预载");
     note(PlayHistory::Started, task.Title, detail);
     if (task.Regions.isEmpty()) {
         note(PlayHistory::PlayedOut, task.Title, QStringLiteral("没有区间"));

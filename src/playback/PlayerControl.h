@@ -16,6 +16,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <random>
 
 #include "base/AppPaths.h"
@@ -115,6 +116,13 @@ public:
     // lateMs: how long after its start second the schedule started it; -1
     // for a start by hand.
     void playTask(const Task &task, int lateMs = -1);
+    // A task due in a moment: its first pass is drawn and its first entry
+    // opened ahead on the player it will take, so that at its second it only
+    // starts. Dropped when something else happens first (cancelPrepared).
+    void prepareTask(const Task &task);
+    void cancelPrepared();
+    // The task prepared ahead (-1: none); TaskID otherwise.
+    int32_t preparedTaskId() const { return m_prepared ? m_prepared->taskId : -1; }
     // A permutation of first..last (element i - first holds the song index
     // for play position i), fresh on each call.
     QVector<int> randomOrder(int first, int last);
@@ -142,8 +150,11 @@ private:
     void playRegionAt(int index, int pos);
     // The counters, the playlist file and the volume of a pass that begins.
     void beginPass(int index, int pos);
-    // The text of the next pass of the region at pos (a fresh random order).
-    QByteArray passText(int index, int pos);
+    // The text of the next pass of the task's region at pos (a fresh random
+    // order).
+    QByteArray passText(const Task &task, int pos);
+    // Index of the first region with songs at or after pos; -1 when none.
+    static int firstPlayableRegion(const Task &task, int pos);
     // What follows the current pass (the same region again, the next region
     // with songs, or nothing), queued on a player that continues playlists.
     void queueNextPass(int index);
@@ -165,6 +176,15 @@ private:
     Hooks m_hooks;
     PlayHistory *m_history = nullptr;
     std::array<PlayerSlot, 2> m_slots{};
+    // A first pass drawn and opened ahead (prepareTask).
+    struct Prepared {
+        int32_t taskId = 0;
+        int index = -1; // the player
+        int pos = -1;   // the region
+        QByteArray text;
+        PlaylistPtr playlist;
+    };
+    std::optional<Prepared> m_prepared;
     std::function<void(const QString &)> m_reportError;
     PlaylistWriter m_writePlaylist;
     std::array<bool, 2> m_playlistWriteReported{false, false}; // for the task on the player

@@ -92,8 +92,15 @@ bool PlayerControl::writePlaylistFile(int index, const QByteArray &text) {
     return false;
 }
 
-QByteArray PlayerControl::passText(int index, int pos) {
-    const Task &task = m_slots[index].task();
+int PlayerControl::firstPlayableRegion(const Task &task, int pos) {
+    for (int r = std::max(pos, 0); r < task.Regions.size(); ++r) {
+        if (!task.Regions[r].Songs.isEmpty())
+            return r;
+    }
+    return -1;
+}
+
+QByteArray PlayerControl::passText(const Task &task, int pos) {
     const Region &region = task.Regions[pos];
     const int last = int(region.Songs.size()) - 1;
     QVector<int> order;
@@ -134,16 +141,31 @@ void PlayerControl::playRegionAt(int index, int pos) {
         regionFinished(index, pos);
         return;
     }
-    // The file is the record of the pass; the pass plays from the text in
-    // memory when it cannot be written.
-    const QByteArray text = passText(index, pos);
-    const bool written = writePlaylistFile(index, text);
-    beginPass(index, pos);
-
     MediaPlayer *player = Players[index];
     const QString name = playlistName(task.TaskID, region.RegionID);
-    PlaylistPtr playlist = written ? player->newPlaylist(name, m_paths.playlistFile())
-                                   : player->newPlaylistFromText(name, text);
+    // A first pass prepared ahead for this task and player is played as it
+    // was drawn and opened; anything else is dropped.
+    PlaylistPtr prepared;
+    QByteArray text;
+    if (m_prepared) {
+        if (m_prepared->taskId == task.TaskID && m_prepared->index == index &&
+            m_prepared->pos == pos && slot.playing().regions[pos].PassCount == 0) {
+            prepared = m_prepared->playlist;
+            text = m_prepared->text;
+        } else {
+            Players[m_prepared->index]->cancelPreroll();
+        }
+        m_prepared.reset();
+    }
+    // The file is the record of the pass; the pass plays from the text in
+    // memory when it cannot be written.
+    if (!prepared)
+        text = passText(task, pos);
+    const bool written = writePlaylistFile(index, text);
+    beginPass(index, pos);
+    PlaylistPtr playlist = prepared  ? prepared
+                           : written ? player->newPlaylist(name, m_paths.playlistFile())
+                                     : player->newPlaylistFromText(name, text);
     player->setCurrentPlaylist(playlist);
     slot.loadPass(playlist);
     queueNextPass(index);
@@ -174,17 +196,10 @@ void PlayerControl::queueNextPass(int index) {
     // What nextRegion will choose when this pass ends: the same region while
     // passes remain, else the next region with songs (empty ones are passed
     // over), else nothing: the task ends with this pass.
-    int next = -1;
     const Region &region = task.Regions[pos];
     const int32_t passes = region.Repeat == -1 ? EndlessPasses : region.Repeat;
-    if (playing.regions[pos].PassCount < passes) {
-        next = pos;
-    } else {
-        for (int r = pos + 1; r < task.Regions.size() && next < 0; ++r) {
-            if (!task.Regions[r].Songs.isEmpty())
-                next = r;
-        }
-    }
+    const int next =
+        playing.regions[pos].PassCount < passes ? pos : firstPlayableRegion(task, pos + 1);
     if (next < 0) {
         slot.queuePass(std::nullopt);
         player->setNextPlaylist(nullptr);
@@ -192,11 +207,40 @@ void PlayerControl::queueNextPass(int index) {
     }
     PlayerSlot::QueuedPass queued;
     queued.pos = next;
-    queued.text = passText(index, next);
+    queued.text = passText(task, next);
     queued.playlist = player->newPlaylistFromText(
         playlistName(task.TaskID, task.Regions[next].RegionID), queued.text);
     player->setNextPlaylist(queued.playlist);
     slot.queuePass(std::move(queued));
+}
+
+void PlayerControl::prepareTask(const Task &task) {
+    if (m_prepared && m_prepared->taskId == task.TaskID)
+        return;
+    cancelPrepared();
+    // The player it will take (as playTask chooses); the insert player only
+    // while it is idle: one that plays an insert is replaced, not opened.
+    const int index = activePlayer() >= 0 ? InsertPlayer : MainPlayer;
+    MediaPlayer *player = Players[index];
+    const int pos = firstPlayableRegion(task, 0);
+    if (!player->prerolls() || m_slots[index].busy() || pos < 0)
+        return;
+    Prepared prepared;
+    prepared.taskId = task.TaskID;
+    prepared.index = index;
+    prepared.pos = pos;
+    prepared.text = passText(task, pos);
+    prepared.playlist = player->newPlaylistFromText(
+        playlistName(task.TaskID, task.Regions[pos].RegionID), prepared.text);
+    player->preroll(prepared.playlist);
+    m_prepared = std::move(prepared);
+}
+
+void PlayerControl::cancelPrepared() {
+    if (!m_prepared)
+        return;
+    Players[m_prepared->index]->cancelPreroll();
+    m_prepared.reset();
 }
 
 void PlayerControl::playlistChanged(int index, const Playlist &playlist) {

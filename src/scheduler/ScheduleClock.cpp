@@ -68,6 +68,35 @@ void ScheduleClock::tick(const TaskList &tasks,
     guarded([&] { m_players.checkPlayback(); });
     if (!tasks.isEmpty())
         guarded([&] { checkDueTasks(tasks); });
+    guarded([&] { prepareSoonDue(tasks); });
+}
+
+void ScheduleClock::prepareSoonDue(const TaskList &tasks) {
+    const QDateTime wall = m_clock.localNow();
+    const int nowOfDay = wall.time().msecsSinceStartOfDay() / 1000;
+    const int64_t today = wall.date().toJulianDay() * 86400;
+    const Task *soon = nullptr;
+    int soonStart = 0;
+    for (const Task &task : tasks) {
+        if (!task.Enabled || !playsToday(task))
+            continue;
+        const int start = secondOfDay(task.StartTime);
+        if (start <= nowOfDay || start > nowOfDay + PrepareAheadSeconds)
+            continue;
+        const auto handled = m_handled.constFind(task.TaskID);
+        if (handled != m_handled.constEnd() && *handled == today + start)
+            continue;
+        if (m_players.isTaskPlaying(task.TaskID))
+            continue; // it would not start again
+        if (!soon || start < soonStart) {
+            soon = &task;
+            soonStart = start;
+        }
+    }
+    if (soon)
+        m_players.prepareTask(*soon);
+    else
+        m_players.cancelPrepared();
 }
 
 void ScheduleClock::checkDueTasks(const TaskList &tasks) {

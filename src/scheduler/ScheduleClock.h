@@ -38,6 +38,8 @@ public:
     static constexpr int LoopIntervalMs = 1000;
     // How far back a late tick still starts a task that was due.
     static constexpr int CatchUpSeconds = 60;
+    // How far ahead a due task's first entry is opened on its player.
+    static constexpr int PrepareAheadSeconds = 2;
 
     // refreshStatusPage: the window rewrites its status strip.
     ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &timerLoop,
@@ -68,6 +70,10 @@ public:
     // Starts the task whose start second is the oldest one due since the
     // previous tick (see the due rule above) and reports the missed ones.
     void checkDueTasks(const TaskList &tasks);
+    // Opens ahead the first entry of the task due next within
+    // PrepareAheadSeconds (PlayerControl::prepareTask); drops what was
+    // opened for a task no longer due that soon.
+    void prepareSoonDue(const TaskList &tasks);
 
     // The next task that will still start today: its start second (-1 when
     // none is left) and title. Ties go to the first in list order.

@@ -151,6 +151,36 @@ TEST_F(GstPlayerTest, QueuedPlaylistsFollowWithoutAGap) {
     EXPECT_LT(capture.longestRunningTimeGapMs(), 2) << "passes must follow without a gap";
 }
 
+TEST_F(GstPlayerTest, PrerolledPlaylistStartsFromWhatWasOpenedAndOthersDropIt) {
+    const QString a = media("pa400", {{400, 0.3}});
+    const QString b = media("pb800", {{800, 0.3}});
+    GstMediaPlayer player(cache, nullptr, captureSinkDescription());
+    Capture capture(player);
+    EventLog log(player);
+    const PlaylistPtr first = load(player, {{a}});
+    player.preroll(first);
+    runFor(300);
+    EXPECT_TRUE(log.events.isEmpty()) << "opening ahead tells nothing";
+    EXPECT_EQ(capture.sampleCount(), 0);
+    player.setCurrentPlaylist(first);
+    player.play();
+    ASSERT_TRUE(waitUntil([&] { return ended(log); }, 8000)) << log.describe().toStdString();
+    EXPECT_EQ(log.describe().toStdString(), "open(7)@0 open(13)@0 status(3)@0 status(8)@0");
+
+    // Opened ahead, then another playlist comes: that one plays, whole.
+    capture.clear();
+    log.events.clear();
+    player.preroll(load(player, {{a}}));
+    runFor(200);
+    player.setCurrentPlaylist(load(player, {{b}}));
+    player.play();
+    ASSERT_TRUE(waitUntil([&] { return ended(log); }, 8000)) << log.describe().toStdString();
+    const QList<Segment> heard = tones(capture);
+    ASSERT_EQ(heard.size(), 1) << describe(heard).toStdString();
+    EXPECT_EQ(heard[0].frequency, 800);
+    EXPECT_NEAR(heard[0].seconds, 0.3, 0.02);
+}
+
 TEST_F(GstPlayerTest, ClipsStartAndStopWhereTheEntrySaysAlsoWhenRepeated) {
     // 400 Hz for one second, then 1600 Hz: a clip across the step shows both
     // its start offset and its length.

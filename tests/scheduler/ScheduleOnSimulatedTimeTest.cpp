@@ -360,3 +360,42 @@ TEST(QueuedPasses, FollowThePassesAndRegionsAsEachPassEndWould) {
 
 } // namespace
 } // namespace kolva::test
+
+namespace kolva::test {
+namespace {
+
+// A task due in a moment is opened ahead on the player it takes and only
+// started at its second; a prediction that fails drops what was opened.
+TEST(PreparedStarts, OpenAheadStartAtTheSecondDropWhenNoLongerDue) {
+    ScheduleRig rig;
+    rig.mainPlayer.setPrerolls(true);
+    rig.insertPlayer.setPrerolls(true);
+    Task bell = makeTask("bell", "08:00:10", {makeRegion("r", {{"/m/a.mp3"}})});
+    Task next = makeTask("next", "08:00:30", {makeRegion("r", {{"/m/b.mp3"}})});
+    rig.startUp({bell, next});
+    rig.runUntil(QTime(8, 0, 8, 500));
+    EXPECT_EQ(rig.mainPlayer.calls.filter("preroll"), QStringList{"preroll KOLVA0-0"});
+    rig.runUntil(QTime(8, 0, 11));
+    // Started from what was opened: no playlist read again, and said so.
+    EXPECT_EQ(rig.mainPlayer.calls.filter("newPlaylist "), QStringList{});
+    EXPECT_EQ(rig.mainPlayer.calls.filter("setCurrentPlaylist"),
+              QStringList{"setCurrentPlaylist KOLVA0-0"});
+    ASSERT_EQ(rig.historyOf(PlayHistory::Started).size(), 1);
+    EXPECT_TRUE(rig.historyOf(PlayHistory::Started)[0].endsWith("预载"))
+        << rig.historyOf(PlayHistory::Started)[0].toStdString();
+    QFile file(rig.paths.playlistFile()); // its record written at the start
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("/m/a.mp3"));
+
+    // The next one would be an insert: opened on the insert player, then the
+    // list changes before its second and it is dropped.
+    rig.runUntil(QTime(8, 0, 28, 500));
+    EXPECT_EQ(rig.insertPlayer.calls.filter("preroll"), QStringList{"preroll KOLVA1-0"});
+    rig.tasks[1].Enabled = false;
+    rig.runUntil(QTime(8, 0, 32));
+    EXPECT_EQ(rig.insertPlayer.calls.filter("cancelPreroll").size(), 1);
+    EXPECT_FALSE(rig.players().slot(1).busy());
+}
+
+} // namespace
+} // namespace kolva::test

@@ -49,6 +49,13 @@ public:
     // Goes on into a next playlist as the GStreamer player does (off by
     // default: the logic tests of the original flow see every pass end).
     void setContinuesPlaylists(bool on) { m_continues = on; }
+    // Records prerolls (off by default, as for continuing).
+    void setPrerolls(bool on) { m_prerolls = on; }
+    bool prerolls() const override { return m_prerolls; }
+    void preroll(PlaylistPtr playlist) override {
+        calls << QStringLiteral("preroll ") + playlist->name;
+    }
+    void cancelPreroll() override { calls << QStringLiteral("cancelPreroll"); }
     // The current play of the current entry ends (the next play, the next
     // entry, or the end of the pass follows).
     void finishEntry();
@@ -96,6 +103,7 @@ private:
     PlaylistPtr m_playlist;
     PlaylistPtr m_next;
     bool m_continues = false;
+    bool m_prerolls = false;
     bool m_passOpened = false;
     PlayState m_state = PlayState::Undefined;
     int m_entry = -1;
