@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/DayPlan.h"
 #include "app/MainController.h"
+#include "model/HolidayCalendar.h"
 #include "playback/AsxReader.h"
 #include "playback/PlayerControl.h"
 #include "playback/PowerOff.h"
@@ -145,6 +147,26 @@ int main(int argc, char **argv) {
             us.push_back(t.nsecsElapsed() / 1000.0);
         }
         report("tick that may start a task (playlist written and read)", stats(us));
+    }
+
+    // The plan of a day (the day view, `kolva --preview`) over the whole list,
+    // every song's length known.
+    {
+        const TaskList tasks = makeTasks(count, true);
+        SongFacts facts;
+        for (const Task &task : tasks)
+            facts.insert(task.Regions[0].Songs[0].SongFile, SongFact{{}, 180.0});
+        const HolidayCalendar calendar;
+        std::vector<double> us;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            t.start();
+            const QVector<DayRow> rows = planDay(tasks, clock.date(), calendar, facts);
+            us.push_back(t.nsecsElapsed() / 1000.0);
+            if (rows.size() != tasks.size())
+                return 1;
+        }
+        report("plan of a day (all lengths known)", stats(us));
     }
 
     // One region pass of a large region: playlist text, file, read back.

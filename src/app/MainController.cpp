@@ -82,8 +82,7 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
     d->timerPosition.setInterval(500);
     d->timerPlayerBugPlay.setInterval(1);
     d->timerPlayerBugPlay.setSingleShot(true);
-    d->schedule.setPlayDayRule(
-        [this](const Task &task) { return isPlayDay(task, d->today, d->holidays.calendar()); });
+    d->schedule.setPlayDays([this] { return d->today; }, &d->holidays.calendar());
     connect(&d->timerLoop, &SecondTimer::timeout, this, &MainController::timerLoopTick);
     connect(&d->timerTime, &SecondTimer::timeout, this, &MainController::timerTimeTick);
     connect(&d->timerPosition, &QTimer::timeout, this, &MainController::timerPositionTick);
@@ -366,6 +365,10 @@ bool MainController::updatePlayDays() {
 
 bool MainController::playsToday(const Task &task) const {
     return d->schedule.playsToday(task);
+}
+
+const HolidayCalendar &MainController::holidayCalendar() const {
+    return d->holidays.calendar();
 }
 
 void MainController::setDateSource(std::function<QDate()> dateSource) {

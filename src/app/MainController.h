@@ -21,6 +21,7 @@
 namespace kolva {
 
 class Clock;
+class HolidayCalendar;
 class MediaPlayer;
 class PlayHistory;
 class SecondTimer;
@@ -77,6 +78,8 @@ public:
     // Reads the date and looks at the holiday calendar file; true (and
     // playDaysChanged) when either changed. Every schedule tick does this.
     bool refreshPlayDays();
+    // The holiday calendar the schedule follows (as last read).
+    const HolidayCalendar &holidayCalendar() const;
     // Where the date comes from (the system's local date by default).
     void setDateSource(std::function<QDate()> dateSource);
 

@@ -12,9 +12,11 @@
 // Thread: append() on the UI thread; the fsync runs on a worker thread of
 // its own on a duplicate of the file descriptor.
 
+#include <QDate>
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
 #include <cstdint>
@@ -22,6 +24,23 @@
 namespace kolva {
 
 class Clock;
+
+// The text with tabs and line breaks turned into spaces: one field of a
+// tab-separated line (the history, `kolva --preview`).
+QString singleLine(QString text);
+
+// One line of the history taken apart (the stamp as written, with its
+// milliseconds).
+struct HistoryLine {
+    QString stamp; // "YYYY-MM-DD HH:MM:SS.mmm"
+    QString event;
+    QString title;
+    QString detail;
+    QDate date() const;
+    QString timeOfDay() const { return stamp.mid(11, 8); } // "HH:MM:SS"
+    // Empty stamp when the text is no history line.
+    static HistoryLine parse(const QString &line);
+};
 
 class PlayHistory : public QObject {
     Q_OBJECT
@@ -53,6 +72,11 @@ public:
     bool lastWriteOk() const { return m_lastWriteOk; }
     // Waits for a sync in flight and syncs what is written (tests, exit).
     void flush();
+
+    // The lines of one day, oldest first, from the older generation
+    // (path + ".1") and the file itself; missing files give nothing. Reads
+    // the disk: never on the UI thread.
+    static QStringList readDay(const QString &path, const QDate &date);
 
 signals:
     void lineAppended(const QString &line);

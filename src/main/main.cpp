@@ -8,11 +8,21 @@
 #include <cstdio>
 
 #include "Version.h"
+#include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "base/AppPaths.h"
 #include "main/Application.h"
 
 int main(int argc, char **argv) {
+    // Options for a terminal or a remote shell run before any window system
+    // is touched, and never look at a running copy's lock.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const kolva::CommandLine command = kolva::CommandLine::parse(arguments, QDate::currentDate());
+    if (command.action != kolva::CommandLine::Action::Run)
+        return kolva::runCommand(command, argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(KOLVA_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(KOLVA_VERSION_TEXT));

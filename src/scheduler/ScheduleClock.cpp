@@ -5,6 +5,7 @@
 #include "base/Clock.h"
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
+#include "model/HolidayCalendar.h"
 #include "playback/PlayerControl.h"
 #include "scheduler/SecondTimer.h"
 
@@ -15,6 +16,22 @@ ScheduleClock::ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &
                              std::function<void(double)> delay)
     : m_clock(clock), m_players(players), m_timerLoop(timerLoop),
       m_refreshStatusPage(std::move(refreshStatusPage)), m_delay(std::move(delay)) {}
+
+void ScheduleClock::setPlayDays(std::function<QDate()> today, const HolidayCalendar *calendar) {
+    m_today = std::move(today);
+    m_calendar = calendar;
+}
+
+QDate ScheduleClock::today() const {
+    // Before the owner first read the date, the clock's date.
+    const QDate date = m_today ? m_today() : QDate();
+    return date.isValid() ? date : m_clock.date();
+}
+
+DueCheck ScheduleClock::dueOn(const Task &task, const QDate &date) const {
+    static const HolidayCalendar noHolidays;
+    return checkDue(task, date, m_calendar ? *m_calendar : noHolidays);
+}
 
 bool ScheduleClock::isOn() const {
     return m_timerLoop.isActive();
@@ -88,26 +105,25 @@ void ScheduleClock::checkDueTasks(const TaskList &tasks) {
         return;
     const int64_t catchUpFrom = std::max(m_checkFrom, now - CatchUpSeconds);
 
-    struct Due {
-        int64_t second;
-        int index;
-    };
-    QVector<Due> due;
+    const QDate today = this->today();
+    QVector<DueStart> due;
     for (int i = 0; i < tasks.size(); ++i) {
         const Task &task = tasks[i];
-        if (!task.Enabled)
+        DueCheck check = dueOn(task, today);
+        const int start = check.startSecond;
+        if (start < 0 || check.verdict == DueCheck::Verdict::Disabled)
             continue;
-        if (!playsToday(task))
-            continue;
-        const int start = secondOfDay(task.StartTime);
-        if (start < 0)
-            continue;
-        // The latest occurrence of the start second at or before now.
+        // The latest occurrence of the start second at or before now; one
+        // before midnight is due by the rule of the day before.
         const int64_t occurrence = now - (nowOfDay - start + 86400) % 86400;
         if (occurrence < m_checkFrom)
             continue;
         const auto handled = m_handled.constFind(task.TaskID);
         if (handled != m_handled.constEnd() && *handled == occurrence)
+            continue;
+        if (start > nowOfDay)
+            check = dueOn(task, today.addDays(-1));
+        if (!check.due())
             continue;
         if (occurrence < catchUpFrom) {
             m_handled.insert(task.TaskID, occurrence);
@@ -122,12 +138,11 @@ void ScheduleClock::checkDueTasks(const TaskList &tasks) {
     }
     if (due.isEmpty())
         return;
-    std::stable_sort(due.begin(), due.end(),
-                     [](const Due &a, const Due &b) { return a.second < b.second; });
+    orderDueStarts(due);
 
     const Task *started = nullptr;
     int64_t startedSecond = 0;
-    for (const Due &d : due) {
+    for (const DueStart &d : due) {
         const Task &task = tasks[d.index];
         if (started) {
             // Later seconds wait for the next tick (one start per tick).
@@ -155,10 +170,12 @@ ScheduleClock::NextTask ScheduleClock::nextTaskToday(const TaskList &tasks) {
     const QDateTime wall = m_clock.localNow();
     const int nowOfDay = wall.time().msecsSinceStartOfDay() / 1000;
     const int64_t today = wall.date().toJulianDay() * 86400;
+    const QDate date = this->today();
     for (const Task &task : tasks) {
-        if (!task.Enabled || !playsToday(task))
+        const DueCheck check = dueOn(task, date);
+        if (!check.due())
             continue;
-        const int start = secondOfDay(task.StartTime);
+        const int start = check.startSecond;
         if (start < nowOfDay || (next.second >= 0 && start >= next.second))
             continue;
         const auto handled = m_handled.constFind(task.TaskID);

@@ -24,11 +24,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "model/DueRule.h"
 #include "model/Task.h"
 
 namespace kolva {
 
 class Clock;
+class HolidayCalendar;
 class PlayerControl;
 class PlayHistory;
 class SecondTimer;
@@ -63,10 +65,15 @@ public:
     // A failure in one step is handed to `report` and does not skip the other.
     void tick(const TaskList &tasks, const std::function<void(const QString &)> &report);
 
-    // Whether a task plays today at all (its play days and the holiday
-    // calendar); a task that does not is never due. Unset: every task.
-    void setPlayDayRule(std::function<bool(const Task &)> rule) { m_playsToday = std::move(rule); }
-    bool playsToday(const Task &task) const { return !m_playsToday || m_playsToday(task); }
+    // The day the schedule works on and the holiday calendar its tasks
+    // follow, both looked at on every tick (unset: the clock's date, no
+    // calendar). The calendar must outlive the schedule.
+    void setPlayDays(std::function<QDate()> today, const HolidayCalendar *calendar);
+    // The due rule (model/DueRule) for a task on a day, with the schedule's
+    // calendar; a task that is not due on the present day never starts.
+    DueCheck dueOn(const Task &task, const QDate &date) const;
+    QDate today() const;
+    bool playsToday(const Task &task) const { return dueOn(task, today()).day.plays; }
 
     // Starts the task whose start second is the oldest one due since the
     // previous tick (see the due rule above) and reports the missed ones.
@@ -106,7 +113,8 @@ private:
     QHash<int32_t, int64_t> m_handled;
     std::function<void()> m_refreshStatusPage;
     std::function<void(double)> m_delay;
-    std::function<bool(const Task &)> m_playsToday;
+    std::function<QDate()> m_today;
+    const HolidayCalendar *m_calendar = nullptr;
 };
 
 } // namespace kolva

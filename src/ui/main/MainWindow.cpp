@@ -33,6 +33,7 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
 
     connect(m_taskList, &TaskListView::taskClicked, this, &MainWindow::lvwTaskListClicked);
     connect(m_cmdTaskList, &QPushButton::clicked, this, &MainWindow::cmdTaskListClicked);
+    connect(m_cmdDayView, &QPushButton::clicked, this, &MainWindow::cmdDayViewClicked);
     connect(m_cmdPlay, &QToolButton::clicked, &m_controller, &MainController::cmdPlayClicked);
     connect(m_pgPlay, &ClickBar::leftReleased, &m_controller, &MainController::seekClicked);
     connect(m_pgVolume, &ClickBar::leftReleased, &m_controller, &MainController::volumeClicked);

@@ -186,6 +186,11 @@ void MainWindow::cmdTaskListClicked() {
     m_controller.loadTaskList();
 }
 
+void MainWindow::cmdDayViewClicked() {
+    if (m_openDayView)
+        m_openDayView(this);
+}
+
 void MainWindow::cmdSkinClicked() {
     const QString file = m_dialogs.openFileName(this, QStringLiteral("Open"),
                                                 QStringLiteral("SkinSharp Skin File (*.she)"));
