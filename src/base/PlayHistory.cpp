@@ -16,6 +16,7 @@ const QString PlayHistory::LimitReached = QStringLiteral("到时停止");
 const QString PlayHistory::RegionCut = QStringLiteral("区间到时");
 const QString PlayHistory::StoppedByUser = QStringLiteral("手动停止");
 const QString PlayHistory::Missed = QStringLiteral("错过");
+const QString PlayHistory::CaughtUp = QStringLiteral("补播");
 const QString PlayHistory::FileSkipped = QStringLiteral("跳过文件");
 const QString PlayHistory::PowerOff = QStringLiteral("关机");
 const QString PlayHistory::Error = QStringLiteral("错误");
@@ -160,9 +161,15 @@ QStringList PlayHistory::readDay(const QString &path, const QDate &date) {
         if (!in.open(QIODevice::ReadOnly))
             continue;
         const QByteArray bytes = in.read(2 * MaxBytes);
-        for (const QByteArray &line : bytes.split('\n')) {
+        // Lines are looked at in place; only those of the day are decoded.
+        for (qsizetype from = 0; from < bytes.size();) {
+            qsizetype end = bytes.indexOf('\n', from);
+            if (end < 0)
+                end = bytes.size();
+            const QByteArrayView line(bytes.constData() + from, end - from);
             if (line.startsWith(prefix))
                 lines << QString::fromUtf8(line);
+            from = end + 1;
         }
     }
     return lines;

@@ -55,6 +55,7 @@ public:
     static const QString RegionCut;     // 区间到时
     static const QString StoppedByUser; // 手动停止
     static const QString Missed;        // 错过
+    static const QString CaughtUp;      // 补播 (a start made late, before its 开始)
     static const QString FileSkipped;   // 跳过文件
     static const QString PowerOff;      // 关机
     static const QString Error;         // 错误 (the task list could not be read)

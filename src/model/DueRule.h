@@ -6,6 +6,7 @@
 // what they say is what the schedule then does.
 
 #include <QDate>
+#include <QString>
 #include <QVector>
 #include <cstdint>
 
@@ -27,6 +28,20 @@ struct DueCheck {
 };
 
 DueCheck checkDue(const Task &task, const QDate &date, const HolidayCalendar &calendar);
+
+// A start within this many seconds of its due second is on time for every
+// task: a tick that slipped into the next second is no missed start.
+inline constexpr int kOnTimeSeconds = 1;
+
+// How many seconds after its due second (`startSecond` of the day) a start
+// the program could not make on time may still be made (task.CatchUp): its
+// minutes, or for kCatchUpWindow the task's own window (its Duration, else
+// up to its StopTime; without either, the default minute). Never below
+// kOnTimeSeconds.
+int64_t catchUpSeconds(const Task &task, int startSecond);
+
+// "3分12秒", "1小时5分", "12秒": how late, for the history and the tray.
+QString lateText(int64_t seconds);
 
 // One task due at one second (seconds counted over days, so the order runs
 // across midnight; `index` is its place in the list).

@@ -46,6 +46,7 @@ void copyTask(const Task &source, Task &target) {
     target.PowerOff = source.PowerOff;
     target.Days = source.Days;
     target.Holidays = source.Holidays;
+    target.CatchUp = source.CatchUp;
     target.Regions.clear();
     target.Regions.resize(source.Regions.size());
     for (qsizetype i = 0; i < source.Regions.size(); ++i)
