@@ -12,6 +12,7 @@
 #include "base/Clock.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
+#include "platform/LogindSleepWatch.h"
 #include "platform/MediaInfoCache.h"
 #include "platform/TrayHost.h"
 #include "ui/editor/TaskEditor.h"
@@ -39,6 +40,7 @@ struct Application::Graph {
 
     SystemClock clock;
     LogindPowerOff powerOff;
+    LogindSleepWatch sleepWatch;
     MediaInfoCache mediaInfo;
     GstMediaPlayer mainPlayer;
     GstMediaPlayer insertPlayer;
@@ -91,6 +93,9 @@ Application::Application(QApplication &app, const AppPaths &paths)
     });
     QObject::connect(&m_graph->controller, &MainController::tasksChanged, &m_graph->controller,
                      warmUp, Qt::QueuedConnection);
+    // A sleep told by logind: the seconds it skips are caught up or reported.
+    QObject::connect(&m_graph->sleepWatch, &LogindSleepWatch::sleepChanged, &m_graph->controller,
+                     &MainController::noteSleep);
     // cmdDayView: one day view at a time, beside the window; a second click
     // brings it to the front. It is closed with the window.
     m_graph->window.setDayViewOpener([graph = m_graph.get()](QWidget *owner) {

@@ -116,6 +116,7 @@ private:
     void fillTaskList();
     void showError(const QString &message);
     void showHistoryLine(const QString &line);
+    void showMissedStarts(const QString &message);
 
     // Start-up and unload pieces (MainWindowShell.cpp).
     void applyDefaultSkin();

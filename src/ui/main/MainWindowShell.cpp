@@ -80,8 +80,10 @@ void MainWindow::timerLoadTick() {
     delay(50);
     if (m_unloaded)
         return; // closed while waiting
-    // Exactly as a click on picture 0, the focus moving to Text1 included.
-    picDingShiClicked(0); // scheduleChanged updates the window
+    // As a click on picture 0, the focus moving to Text1 included; the
+    // start-up also looks back over the seconds of today before it.
+    m_controller.startScheduleAtStartUp(); // scheduleChanged updates the window
+    m_text1->setFocus();
     m_startUpDone = true;
     emit startUpFinished();
 }
