@@ -95,15 +95,16 @@ public:
     QLineEdit *text1(int index) const { return m_text1[index]; }
     QComboBox *combo1() const { return m_combo1; }
     QRadioButton *option1(int index) const { return m_option1[index]; }
-    QCheckBox *check1() const { return m_check1; }                    // 自动关机
-    QCheckBox *check2() const { return m_check2; }                    // 启用
-    QCheckBox *dayBox(int index) const { return m_dayBoxes[index]; }  // 0 Monday .. 6 Sunday
-    QPushButton *everyDayButton() const { return m_everyDay; }        // 每天
-    QPushButton *workdaysButton() const { return m_workdays; }        // 工作日
-    QCheckBox *holidaysBox() const { return m_holidays; }             // 节假日不播放
-    QPushButton *holidaysButton() const { return m_cmdHolidays; }     // 节假日…
-    QComboBox *catchUpBox() const { return m_catchUp; }               // 错过后
-    QLineEdit *catchUpMinutesBox() const { return m_catchUpMinutes; } // N分钟
+    QCheckBox *check1() const { return m_check1; }                   // 自动关机
+    QCheckBox *check2() const { return m_check2; }                   // 启用
+    QCheckBox *dayBox(int index) const { return m_dayBoxes[index]; } // 0 Monday .. 6 Sunday
+    QPushButton *everyDayButton() const { return m_everyDay; }       // 每天
+    QPushButton *workdaysButton() const { return m_workdays; }       // 工作日
+    QCheckBox *holidaysBox() const { return m_holidays; }            // 节假日不播放
+    QPushButton *holidaysButton() const { return m_cmdHolidays; }    // 节假日…
+    // 错过后 and the minutes of N分钟内补播.
+    QComboBox *catchUpBox() const { return m_catchUp; }
+    QLineEdit *catchUpMinutesBox() const { return m_catchUpMinutes; }
     QToolButton *cmdSaveTask() const { return m_cmdSaveTask; }
     QToolButton *picAddNew() const { return m_picAddNew; }
     QToolButton *taskButton(int index) const {
