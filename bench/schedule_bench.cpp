@@ -4,13 +4,17 @@
 // Prints per-tick medians and 99th percentiles in microseconds.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "app/DayPlan.h"
 #include "app/MainController.h"
+#include "base/PlayHistory.h"
+#include "model/HolidayCalendar.h"
 #include "playback/AsxReader.h"
 #include "playback/PlayerControl.h"
 #include "playback/PowerOff.h"
@@ -145,6 +149,49 @@ int main(int argc, char **argv) {
             us.push_back(t.nsecsElapsed() / 1000.0);
         }
         report("tick that may start a task (playlist written and read)", stats(us));
+    }
+
+    // The plan of a day (the day view, `kolva --preview`) over the whole list,
+    // every song's length known.
+    {
+        const TaskList tasks = makeTasks(count, true);
+        SongFacts facts;
+        for (const Task &task : tasks)
+            facts.insert(task.Regions[0].Songs[0].SongFile, SongFact{{}, 180.0});
+        const HolidayCalendar calendar;
+        std::vector<double> us;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            t.start();
+            const QVector<DayRow> rows = planDay(tasks, clock.date(), calendar, facts);
+            us.push_back(t.nsecsElapsed() / 1000.0);
+            if (rows.size() != tasks.size())
+                return 1;
+        }
+        report("plan of a day (all lengths known)", stats(us));
+    }
+
+    // Start-up: today's lines of a full history (two generations of 1 MB).
+    {
+        const QString path = dir.filePath("history.log");
+        for (const QString &file : {path + ".1", path}) {
+            QFile out(file);
+            out.open(QIODevice::WriteOnly);
+            const QByteArray line =
+                QStringLiteral("2026-03-02 08:00:00.005\t开始\t任务 12\t主播 晚5毫秒\n").toUtf8();
+            while (out.size() < PlayHistory::MaxBytes - line.size())
+                out.write(line);
+        }
+        std::vector<double> us;
+        for (int i = 0; i < 20; ++i) {
+            QElapsedTimer t;
+            t.start();
+            const QStringList lines = PlayHistory::readDay(path, QDate(2026, 3, 2));
+            us.push_back(t.nsecsElapsed() / 1000.0);
+            if (lines.isEmpty())
+                return 1;
+        }
+        report("today's lines of a full history (2 x 1 MB, all today)", stats(us));
     }
 
     // One region pass of a large region: playlist text, file, read back.

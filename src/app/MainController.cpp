@@ -57,6 +57,7 @@ struct MainController::Impl {
     std::function<QDate()> dateSource = [this] { return clock.date(); };
     QDate today;
 
+    QString missedNotice; // until the next task starts
     int trayIconIndex = kTrayStopped;
     QString trayTip = QStringLiteral("提示");
     int dingShiVisible = 0;
@@ -69,13 +70,22 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
       d(std::make_unique<Impl>(*this, paths, clock, powerOff, mainPlayer, insertPlayer)) {
     d->players.setHistory(&d->history);
     d->schedule.setHistory(&d->history);
+    // The notice of missed starts stays until the next task starts; it goes
+    // before the line is handed on, so the window shows that line.
+    connect(&d->history, &PlayHistory::lineAppended, this, [this](const QString &line) {
+        if (!d->missedNotice.isEmpty() && HistoryLine::parse(line).event == PlayHistory::Started)
+            d->missedNotice.clear();
+    });
     connect(&d->history, &PlayHistory::lineAppended, this, &MainController::historyAppended);
+    d->schedule.setMissedReport([this](const MissedReport &report) {
+        d->missedNotice = report.text(QStringLiteral("；"));
+        emit missedStartsReported(report.text(QStringLiteral("\n")));
+    });
     // Playback never waits for the history, but a caretaker must see that it
     // is no longer kept (once per failure, not once per line).
     connect(&d->history, &PlayHistory::writeFailed, this, &MainController::report);
     d->timerPosition.setInterval(500);
-    d->schedule.setPlayDayRule(
-        [this](const Task &task) { return isPlayDay(task, d->today, d->holidays.calendar()); });
+    d->schedule.setPlayDays([this] { return d->today; }, &d->holidays.calendar());
     connect(&d->timerLoop, &SecondTimer::timeout, this, &MainController::timerLoopTick);
     connect(&d->timerTime, &SecondTimer::timeout, this, &MainController::timerTimeTick);
     connect(&d->timerPosition, &QTimer::timeout, this, &MainController::timerPositionTick);
@@ -231,6 +241,19 @@ void MainController::startTimers() {
 
 void MainController::startScheduleAtStartUp() {
     picDingShiClicked(0);
+    // The start-up knows what already started today (a restart plays nothing
+    // twice) and looks back over the seconds before it. Today's lines of at
+    // most two generations of a megabyte are read in a few milliseconds.
+    d->schedule.lookBackAtStartUp(
+        PlayHistory::readDay(m_paths.historyFile(), d->clock.localNow().date()), d->tasks);
+}
+
+void MainController::noteSleep(bool sleeping) {
+    d->schedule.noteSleep(sleeping);
+}
+
+QString MainController::missedNotice() const {
+    return d->missedNotice;
 }
 
 void MainController::stopTimers() {
@@ -341,6 +364,10 @@ bool MainController::updatePlayDays() {
 
 bool MainController::playsToday(const Task &task) const {
     return d->schedule.playsToday(task);
+}
+
+const HolidayCalendar &MainController::holidayCalendar() const {
+    return d->holidays.calendar();
 }
 
 void MainController::setDateSource(std::function<QDate()> dateSource) {

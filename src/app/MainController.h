@@ -21,6 +21,7 @@
 namespace kolva {
 
 class Clock;
+class HolidayCalendar;
 class MediaPlayer;
 class PlayHistory;
 class SecondTimer;
@@ -77,8 +78,16 @@ public:
     // Reads the date and looks at the holiday calendar file; true (and
     // playDaysChanged) when either changed. Every schedule tick does this.
     bool refreshPlayDays();
+    // The holiday calendar the schedule follows (as last read).
+    const HolidayCalendar &holidayCalendar() const;
     // Where the date comes from (the system's local date by default).
     void setDateSource(std::function<QDate()> dateSource);
+
+    // The system goes to sleep (true) or is back (false), from logind.
+    void noteSleep(bool sleeping);
+    // What was missed or started late at start-up, after a sleep or a clock
+    // moved ahead, for the error line until the next task starts ("" none).
+    QString missedNotice() const;
 
     // Timer ticks (public so tests can drive them without real time).
     void timerLoopTick();
@@ -107,6 +116,9 @@ signals:
     void errorReported(const QString &message);
     // A line was added to the play history (shown in the status line).
     void historyAppended(const QString &line);
+    // Starts were missed or made late after skipped seconds: one message for
+    // the tray, a line each (missedNotice holds it for the error line).
+    void missedStartsReported(const QString &message);
 
 private:
     void refreshStatusPage();

@@ -16,21 +16,18 @@ const QString PlayHistory::LimitReached = QStringLiteral("到时停止");
 const QString PlayHistory::RegionCut = QStringLiteral("区间到时");
 const QString PlayHistory::StoppedByUser = QStringLiteral("手动停止");
 const QString PlayHistory::Missed = QStringLiteral("错过");
+const QString PlayHistory::CaughtUp = QStringLiteral("补播");
 const QString PlayHistory::FileSkipped = QStringLiteral("跳过文件");
 const QString PlayHistory::PowerOff = QStringLiteral("关机");
 const QString PlayHistory::Error = QStringLiteral("错误");
 
-namespace {
-
-QString oneLine(QString text) {
+QString singleLine(QString text) {
     for (QChar &c : text) {
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             c = QLatin1Char(' ');
     }
     return text;
 }
-
-} // namespace
 
 PlayHistory::PlayHistory(Clock &clock, const QString &filePath, QObject *parent)
     : QObject(parent), m_clock(clock), m_path(filePath) {
@@ -67,8 +64,8 @@ void PlayHistory::rotateIfNeeded(qint64 lineBytes) {
 
 void PlayHistory::append(const QString &event, const QString &title, const QString &detail) {
     const QString stamp = m_clock.localNow().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-    m_lastLine = stamp + QLatin1Char('\t') + oneLine(event) + QLatin1Char('\t') + oneLine(title) +
-                 QLatin1Char('\t') + oneLine(detail);
+    m_lastLine = stamp + QLatin1Char('\t') + singleLine(event) + QLatin1Char('\t') +
+                 singleLine(title) + QLatin1Char('\t') + singleLine(detail);
     const QByteArray bytes = m_lastLine.toUtf8() + '\n';
     bool ok = ensureOpen();
     QString reason;
@@ -137,6 +134,45 @@ void PlayHistory::noteResult(bool ok, const QString &reason) {
     m_failureTold = true;
     emit writeFailed(
         QStringLiteral("无法写入播放记录：%1，%2").arg(QDir::toNativeSeparators(m_path), reason));
+}
+
+QDate HistoryLine::date() const {
+    return QDate::fromString(stamp.left(10), QStringLiteral("yyyy-MM-dd"));
+}
+
+HistoryLine HistoryLine::parse(const QString &line) {
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    HistoryLine parsed;
+    if (fields.size() < 3 || fields[0].size() < 19)
+        return parsed;
+    parsed.stamp = fields[0];
+    parsed.event = fields[1];
+    parsed.title = fields[2];
+    parsed.detail = fields.mid(3).join(QLatin1Char(' '));
+    return parsed;
+}
+
+QStringList PlayHistory::readDay(const QString &path, const QDate &date) {
+    // Lines start with their date, and both files are at most MaxBytes.
+    const QByteArray prefix = date.toString(QStringLiteral("yyyy-MM-dd ")).toLatin1();
+    QStringList lines;
+    for (const QString &file : {path + QStringLiteral(".1"), path}) {
+        QFile in(file);
+        if (!in.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = in.read(2 * MaxBytes);
+        // Lines are looked at in place; only those of the day are decoded.
+        for (qsizetype from = 0; from < bytes.size();) {
+            qsizetype end = bytes.indexOf('\n', from);
+            if (end < 0)
+                end = bytes.size();
+            const QByteArrayView line(bytes.constData() + from, end - from);
+            if (line.startsWith(prefix))
+                lines << QString::fromUtf8(line);
+            from = end + 1;
+        }
+    }
+    return lines;
 }
 
 void PlayHistory::flush() {

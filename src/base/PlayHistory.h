@@ -12,9 +12,11 @@
 // Thread: append() on the UI thread; the fsync runs on a worker thread of
 // its own on a duplicate of the file descriptor.
 
+#include <QDate>
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QThreadPool>
 #include <QTimer>
 #include <cstdint>
@@ -22,6 +24,23 @@
 namespace kolva {
 
 class Clock;
+
+// The text with tabs and line breaks turned into spaces: one field of a
+// tab-separated line (the history, `kolva --preview`).
+QString singleLine(QString text);
+
+// One line of the history taken apart (the stamp as written, with its
+// milliseconds).
+struct HistoryLine {
+    QString stamp; // "YYYY-MM-DD HH:MM:SS.mmm"
+    QString event;
+    QString title;
+    QString detail;
+    QDate date() const;
+    QString timeOfDay() const { return stamp.mid(11, 8); } // "HH:MM:SS"
+    // Empty stamp when the text is no history line.
+    static HistoryLine parse(const QString &line);
+};
 
 class PlayHistory : public QObject {
     Q_OBJECT
@@ -36,6 +55,7 @@ public:
     static const QString RegionCut;     // 区间到时
     static const QString StoppedByUser; // 手动停止
     static const QString Missed;        // 错过
+    static const QString CaughtUp;      // 补播 (a start made late, before its 开始)
     static const QString FileSkipped;   // 跳过文件
     static const QString PowerOff;      // 关机
     static const QString Error;         // 错误 (the task list could not be read)
@@ -53,6 +73,11 @@ public:
     bool lastWriteOk() const { return m_lastWriteOk; }
     // Waits for a sync in flight and syncs what is written (tests, exit).
     void flush();
+
+    // The lines of one day, oldest first, from the older generation
+    // (path + ".1") and the file itself; missing files give nothing. Reads
+    // the disk: never on the UI thread.
+    static QStringList readDay(const QString &path, const QDate &date);
 
 signals:
     void lineAppended(const QString &line);

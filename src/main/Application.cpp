@@ -3,19 +3,23 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 #include <cstdio>
 
 #include "app/AutoRun.h"
+#include "app/CommandLine.h"
 #include "app/MainController.h"
 #include "app/RemoteFacade.h"
 #include "base/Clock.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
+#include "platform/LogindSleepWatch.h"
 #include "platform/MediaInfoCache.h"
 #include "platform/RemoteBusService.h"
 #include "platform/TrayHost.h"
 #include "ui/editor/TaskEditor.h"
+#include "ui/main/DayWindow.h"
 #include "ui/main/MainWindow.h"
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
@@ -39,6 +43,7 @@ struct Application::Graph {
 
     SystemClock clock;
     LogindPowerOff powerOff;
+    LogindSleepWatch sleepWatch;
     MediaInfoCache mediaInfo;
     GstMediaPlayer mainPlayer;
     GstMediaPlayer insertPlayer;
@@ -49,6 +54,7 @@ struct Application::Graph {
     MainWindow window;
     RemoteFacade remote;
     RemoteBusService bus;
+    QPointer<DayWindow> dayView; // a child of the window, open or not
 };
 
 Application::Application(QApplication &app, const AppPaths &paths)
@@ -101,6 +107,20 @@ Application::Application(QApplication &app, const AppPaths &paths)
                          if (!graph->bus.registerOn(QDBusConnection::sessionBus(), &error))
                              fprintf(stderr, "kolva: 远程控制不可用：%s\n", qUtf8Printable(error));
                      });
+    // A sleep told by logind: the seconds it skips are caught up or reported.
+    QObject::connect(&m_graph->sleepWatch, &LogindSleepWatch::sleepChanged, &m_graph->controller,
+                     &MainController::noteSleep);
+    // cmdDayView: one day view at a time, beside the window; a second click
+    // brings it to the front. It is closed with the window.
+    m_graph->window.setDayViewOpener([graph = m_graph.get()](QWidget *owner) {
+        if (!graph->dayView) {
+            graph->dayView = new DayWindow(graph->controller, &graph->mediaInfo, owner);
+            graph->dayView->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        graph->dayView->show();
+        graph->dayView->raise();
+        graph->dayView->activateWindow();
+    });
 }
 
 Application::~Application() = default;
@@ -121,6 +141,53 @@ int Application::exec() {
 int runApplication(QApplication &app, const AppPaths &paths) {
     Application application(app, paths);
     return application.exec();
+}
+
+namespace {
+void print(FILE *stream, const QString &text) {
+    const QByteArray bytes = text.toUtf8();
+    fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    fflush(stream);
+}
+} // namespace
+
+int runCommand(const CommandLine &command, int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const AppPaths paths = AppPaths::forFolder(QCoreApplication::applicationDirPath());
+    switch (command.action) {
+    case CommandLine::Action::Run:
+        break;
+    case CommandLine::Action::Help:
+        print(stdout, CommandLine::helpText());
+        return 0;
+    case CommandLine::Action::Invalid:
+        print(stderr, command.message + u'\n');
+        return CommandLine::ExitBadArguments;
+    case CommandLine::Action::Remote:
+        print(stderr,
+              QStringLiteral("这个版本还不能远程控制正在运行的播放器：%1\n").arg(command.option));
+        return CommandLine::ExitBadArguments;
+    case CommandLine::Action::History:
+        print(stdout, historyText(paths, command.date));
+        return 0;
+    case CommandLine::Action::Preview: {
+        // The song lengths come from the discoverer, as the window's do; the
+        // plan is printed once every answer is in.
+        MediaInfoCache lengths;
+        PreviewCommand preview(paths, command.date, &lengths);
+        QObject::connect(&preview, &PreviewCommand::finished, &app, [](const QString &text) {
+            print(stdout, text);
+            QCoreApplication::exit(0);
+        });
+        QString error;
+        if (!preview.start(&error)) {
+            print(stderr, error + u'\n');
+            return CommandLine::ExitUnreadable;
+        }
+        return app.exec();
+    }
+    }
+    return 0;
 }
 
 } // namespace kolva

@@ -38,4 +38,9 @@ private:
 
 int runApplication(QApplication &app, const AppPaths &paths);
 
+struct CommandLine;
+// Carries out an option that needs no window (app/CommandLine) and returns
+// the exit code; builds its own QCoreApplication.
+int runCommand(const CommandLine &command, int argc, char **argv);
+
 } // namespace kolva

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "Version.h"
+#include "app/CommandLine.h"
 #include "app/SingleInstance.h"
 #include "base/AppPaths.h"
 #include "main/Application.h"
@@ -17,6 +18,15 @@ int main(int argc, char **argv) {
     // kolva --play-task NAME and the like talk to the running copy and end.
     if (const std::optional<int> code = kolva::runRemoteCommand(argc, argv))
         return *code;
+    // Options for a terminal or a remote shell run before any window system
+    // is touched, and never look at a running copy's lock.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const kolva::CommandLine command = kolva::CommandLine::parse(arguments, QDate::currentDate());
+    if (command.action != kolva::CommandLine::Action::Run)
+        return kolva::runCommand(command, argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(KOLVA_TITLE));
     QApplication::setApplicationVersion(QStringLiteral(KOLVA_VERSION_TEXT));

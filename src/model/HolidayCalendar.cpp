@@ -7,10 +7,7 @@
 
 namespace kolva {
 
-namespace {
-
-// Strict "YYYY-MM-DD" (ASCII digits only).
-QDate readDate(QStringView text) {
+QDate readDateText(QStringView text) {
     if (text.size() != 10 || text[4] != u'-' || text[7] != u'-')
         return {};
     int parts[3] = {0, 0, 0};
@@ -28,6 +25,8 @@ QDate readDate(QStringView text) {
     const QDate date(parts[0], parts[1], parts[2]);
     return date.isValid() ? date : QDate();
 }
+
+namespace {
 
 // Reads one line; returns false with the reason when it holds an entry that
 // cannot be read, true with *isEntry false for a blank or comment line.
@@ -55,8 +54,8 @@ bool readLine(QString line, HolidayEntry &entry, bool *isEntry, QString *reason)
     }
     const QString &dates = words[0];
     const qsizetype dots = dates.indexOf(QStringLiteral(".."));
-    entry.first = readDate(dots < 0 ? QStringView(dates) : QStringView(dates).left(dots));
-    entry.last = dots < 0 ? entry.first : readDate(QStringView(dates).mid(dots + 2));
+    entry.first = readDateText(dots < 0 ? QStringView(dates) : QStringView(dates).left(dots));
+    entry.last = dots < 0 ? entry.first : readDateText(QStringView(dates).mid(dots + 2));
     if (!entry.first.isValid() || !entry.last.isValid()) {
         *reason = QStringLiteral("日期有误，应为 YYYY-MM-DD");
         return false;
@@ -108,12 +107,18 @@ void HolidayCalendar::reread(QVector<CalendarProblem> *problems) {
         entry.line = i;
         m_entries.append(entry);
         for (QDate d = entry.first; d <= entry.last; d = d.addDays(1))
-            m_days.insert(d, entry.kind);
+            m_days.insert(d, int(m_entries.size() - 1));
     }
 }
 
 DayKind HolidayCalendar::kindOf(const QDate &date) const {
-    return m_days.value(date, DayKind::Ordinary);
+    const HolidayEntry *entry = entryOn(date);
+    return entry ? entry->kind : DayKind::Ordinary;
+}
+
+const HolidayEntry *HolidayCalendar::entryOn(const QDate &date) const {
+    const auto found = m_days.constFind(date);
+    return found == m_days.constEnd() ? nullptr : &m_entries[*found];
 }
 
 void HolidayCalendar::setDay(const QDate &date, DayKind kind) {

@@ -43,6 +43,11 @@ public:
     // What the calendar says of a date; when lines contradict each other for
     // one date, the later line wins.
     DayKind kindOf(const QDate &date) const;
+    // The entry that decides the date (the later line where lines overlap),
+    // or null for an ordinary day.
+    const HolidayEntry *entryOn(const QDate &date) const;
+    // The text of the file's line at a 0-based index ("" past the end).
+    QString lineText(int index) const { return m_lines.value(index); }
 
     // The readable entries in file order.
     const QVector<HolidayEntry> &entries() const { return m_entries; }
@@ -64,8 +69,12 @@ private:
 
     QStringList m_lines;
     QVector<HolidayEntry> m_entries;
-    QHash<QDate, DayKind> m_days;
+    QHash<QDate, int> m_days; // date -> index into m_entries
 };
+
+// A date written strictly as "YYYY-MM-DD" (ASCII digits); invalid otherwise.
+// The calendar's lines and the command line's dates are read with it.
+QDate readDateText(QStringView text);
 
 // Message for one unreadable line, e.g. "节假日文件 …/holidays.txt
 // 第3行无法读取（日期有误），已忽略".

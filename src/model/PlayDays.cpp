@@ -27,6 +27,16 @@ QString daysText(uint8_t days) {
     return text;
 }
 
+namespace {
+const char16_t kDayNames[] = u"一二三四五六日";
+} // namespace
+
+QString weekdayName(int isoWeekday) {
+    if (isoWeekday < 1 || isoWeekday > 7)
+        return {};
+    return QStringLiteral("周") + QChar(kDayNames[isoWeekday - 1]);
+}
+
 QString daysCaption(uint8_t days) {
     days &= kEveryDay;
     if (days == kEveryDay)
@@ -35,27 +45,26 @@ QString daysCaption(uint8_t days) {
         return QStringLiteral("周一至周五");
     if (days == kWeekend)
         return QStringLiteral("周六日");
-    static const char16_t names[] = u"一二三四五六日";
     QString caption;
     for (int i = 0; i < 7; ++i) {
         if (days & weekdayBit(i + 1))
-            caption += QChar(names[i]);
+            caption += QChar(kDayNames[i]);
     }
     return caption;
 }
 
-bool isPlayDay(const Task &task, const QDate &date, const HolidayCalendar &calendar) {
+PlayDay playDayOf(const Task &task, const QDate &date, const HolidayCalendar &calendar) {
+    const bool byWeekday = date.isValid() && (task.Days & weekdayBit(date.dayOfWeek())) != 0;
     if (task.Holidays) {
-        switch (calendar.kindOf(date)) {
-        case DayKind::Holiday:
-            return false;
-        case DayKind::Workday:
-            return (task.Days & kWorkdays) != 0;
-        case DayKind::Ordinary:
-            break;
+        if (const HolidayEntry *entry = calendar.entryOn(date)) {
+            if (entry->kind == DayKind::Holiday)
+                return {false, entry, false};
+            // A 班 day counts as a working day, whatever its weekday.
+            const bool plays = (task.Days & kWorkdays) != 0;
+            return {plays, entry, plays && !byWeekday};
         }
     }
-    return (task.Days & weekdayBit(date.dayOfWeek())) != 0;
+    return {byWeekday, nullptr, false};
 }
 
 } // namespace kolva

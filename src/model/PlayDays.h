@@ -13,6 +13,7 @@ namespace kolva {
 
 struct Task;
 class HolidayCalendar;
+struct HolidayEntry;
 
 inline constexpr uint8_t kEveryDay = 0x7F;
 inline constexpr uint8_t kWorkdays = 0x1F; // Monday to Friday
@@ -32,8 +33,23 @@ QString daysText(uint8_t days);
 // ("一三五"); "" also for no day at all.
 QString daysCaption(uint8_t days);
 
+// "周一" .. "周日" of an ISO weekday (1 = Monday).
+QString weekdayName(int isoWeekday);
+
 // Whether the task plays on `date` at all (the rest of the due rule, start
-// second and enabled state, is the schedule's).
-bool isPlayDay(const Task &task, const QDate &date, const HolidayCalendar &calendar);
+// second and enabled state, is in model/DueRule), and what decided it.
+struct PlayDay {
+    bool plays = true;
+    // The calendar entry that decided, when the task follows the calendar and
+    // the date is a 休 or 班 day (points into the calendar); else null.
+    const HolidayEntry *entry = nullptr;
+    // It plays only because the date is a 班 day (its weekday is not one of
+    // the task's days).
+    bool byWorkday = false;
+};
+PlayDay playDayOf(const Task &task, const QDate &date, const HolidayCalendar &calendar);
+inline bool isPlayDay(const Task &task, const QDate &date, const HolidayCalendar &calendar) {
+    return playDayOf(task, date, calendar).plays;
+}
 
 } // namespace kolva

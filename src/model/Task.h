@@ -43,10 +43,18 @@ struct Task {
     // Play days: bit 0 Monday .. bit 6 Sunday (see model/PlayDays.h).
     uint8_t Days = 0x7F;
     bool Holidays = false; // follows the holiday calendar (休 / 班 days)
+    // How late a start missed while the PC was off, asleep or its clock
+    // moved may still be made: minutes (0 never, 1 the default) or
+    // kCatchUpWindow (while the task's own window lasts; model/DueRule).
+    int32_t CatchUp = 1;
     QVector<Region> Regions;
 };
 
 using TaskList = QVector<Task>;
+
+inline constexpr int32_t kCatchUpWindow = -1;
+inline constexpr int32_t kDefaultCatchUp = 1;
+inline constexpr int32_t kMaxCatchUpMinutes = 1440;
 
 // A blank task: volume 100, enabled, everything else empty or zero.
 Task newTask();

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
+#include <algorithm>
 
 #include "base/AtomicFile.h"
 #include "model/NumberText.h"
@@ -35,6 +36,8 @@ void appendTask(QString &out, const Task &t) {
         out += QLatin1String("\" Days=\"") + daysText(t.Days);
     if (t.Holidays)
         out += QLatin1String("\" Holidays=\"True");
+    if (t.CatchUp != kDefaultCatchUp)
+        out += QLatin1String("\" CatchUp=\"") + catchUpText(t.CatchUp);
     out += QLatin1String("\">");
     for (const Region &r : t.Regions) {
         out += kCrLf;
@@ -104,10 +107,23 @@ Task readTaskAttributes(const QXmlStreamAttributes &a) {
     t.PowerOff = a.value(QLatin1String("PowerOff")).toString().toLower() == QLatin1String("true");
     t.Days = readDays(a.value(QLatin1String("Days")));
     t.Holidays = a.value(QLatin1String("Holidays")).toString().toLower() == QLatin1String("true");
+    t.CatchUp = readCatchUp(a.value(QLatin1String("CatchUp")));
     return t;
 }
 
 } // namespace
+
+int32_t readCatchUp(QStringView text) {
+    if (text.trimmed().isEmpty())
+        return kDefaultCatchUp;
+    if (text.trimmed().compare(QLatin1String("Window"), Qt::CaseInsensitive) == 0)
+        return kCatchUpWindow;
+    return std::clamp(readNumber(text), 0, kMaxCatchUpMinutes);
+}
+
+QString catchUpText(int32_t catchUp) {
+    return catchUp == kCatchUpWindow ? QStringLiteral("Window") : QString::number(catchUp);
+}
 
 bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason) {
     QXmlStreamReader xml(bytes);

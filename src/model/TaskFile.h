@@ -27,6 +27,12 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason = nu
 // The prefix of every message about a task file that cannot be read.
 inline constexpr char16_t kUnreadableTaskFilePrefix[] = u"任务列表文件无法读取：";
 
+// The CatchUp attribute: "Window", or minutes read as any number of the
+// file (leading number, rounded) and kept within 0..kMaxCatchUpMinutes;
+// absent or empty is the default.
+int32_t readCatchUp(QStringView text);
+QString catchUpText(int32_t catchUp);
+
 // The whole document text (without the byte-order mark).
 QString taskFileText(const TaskList &list);
 

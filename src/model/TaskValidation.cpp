@@ -71,6 +71,8 @@ QString validateTask(TaskForm &form) {
         append(errors, QStringLiteral("任务时长格式有误。格式参照开始时间;"));
     if (form.stopTimeMode && !form.stopTime.isEmpty() && !checkTime(form.stopTime))
         append(errors, QStringLiteral("停止时间格式有误。格式参照开始时间;"));
+    if (form.catchUp == TaskForm::CatchUp::Minutes && catchUpBoxMinutes(form.catchUpMinutes) < 0)
+        append(errors, QStringLiteral("补播时间应为0到1440分钟;"));
     for (const TaskForm::RegionEntry &entry : form.regions) {
         const Region &r = entry.region;
         if (r.Title.isEmpty())
@@ -84,6 +86,15 @@ QString validateTask(TaskForm &form) {
     return errors;
 }
 
+int32_t catchUpBoxMinutes(const QString &text) {
+    const QString box = text.trimmed();
+    bool digits = !box.isEmpty() && box.size() <= 4;
+    for (QChar c : box)
+        digits = digits && c >= u'0' && c <= u'9';
+    const int32_t minutes = digits ? readNumber(box) : -1;
+    return minutes <= kMaxCatchUpMinutes ? minutes : -1;
+}
+
 void applyTaskForm(const TaskForm &form, Task &task) {
     task.Title = form.title;
     task.Volume = form.ownVolume ? volumeBoxNumber(form.volume) : -1;
@@ -94,6 +105,20 @@ void applyTaskForm(const TaskForm &form, Task &task) {
     task.Holidays = form.holidays;
     task.PowerOff = form.powerOff;
     task.Enabled = form.enabled;
+    switch (form.catchUp) {
+    case TaskForm::CatchUp::OneMinute:
+        task.CatchUp = kDefaultCatchUp;
+        break;
+    case TaskForm::CatchUp::Minutes:
+        task.CatchUp = catchUpBoxMinutes(form.catchUpMinutes);
+        break;
+    case TaskForm::CatchUp::Window:
+        task.CatchUp = kCatchUpWindow;
+        break;
+    case TaskForm::CatchUp::Never:
+        task.CatchUp = 0;
+        break;
+    }
     task.Regions.clear();
     task.Regions.reserve(form.regions.size());
     for (const TaskForm::RegionEntry &entry : form.regions)
@@ -113,6 +138,13 @@ TaskForm taskFormOf(const Task &task) {
     form.holidays = task.Holidays;
     form.enabled = task.Enabled;
     form.powerOff = task.PowerOff;
+    form.catchUp = task.CatchUp == kDefaultCatchUp  ? TaskForm::CatchUp::OneMinute
+                   : task.CatchUp == kCatchUpWindow ? TaskForm::CatchUp::Window
+                   : task.CatchUp == 0              ? TaskForm::CatchUp::Never
+                                                    : TaskForm::CatchUp::Minutes;
+    // The box keeps its own minutes, or offers half an hour.
+    form.catchUpMinutes = form.catchUp == TaskForm::CatchUp::Minutes ? QString::number(task.CatchUp)
+                                                                     : QStringLiteral("30");
     for (int j = 0; j < task.Regions.size(); ++j)
         form.regions.append({j + 1, task.Regions[j]});
     return form;

@@ -31,6 +31,11 @@ struct TaskForm {
     bool holidays = false;    // "节假日不播放(按调休安排)"
     bool enabled = true;
     bool powerOff = false;
+    // "错过后:": 1分钟内补播 (the default), N分钟内补播 with its box,
+    // 时段内补播, 不补播.
+    enum class CatchUp { OneMinute, Minutes, Window, Never };
+    CatchUp catchUp = CatchUp::OneMinute;
+    QString catchUpMinutes;       // the box of N分钟内补播
     QVector<RegionEntry> regions; // in display order, top to bottom
 };
 
@@ -44,6 +49,10 @@ int32_t volumeBoxNumber(const QString &text);
 // above 100 (100.4 is kept as 100, 100.6 and -0.4 are refused).
 bool volumeBoxInRange(const QString &text);
 
+// The minutes of the N分钟内补播 box: digits only, 0 to kMaxCatchUpMinutes;
+// -1 for anything else.
+int32_t catchUpBoxMinutes(const QString &text);
+
 // Checks every value of the form in the order the messages are listed and
 // returns the error text, "" when the form is valid. Valid times of the boxes
 // it checks are replaced by their "HH:MM:SS" form (also when other values
@@ -51,8 +60,8 @@ bool volumeBoxInRange(const QString &text);
 QString validateTask(TaskForm &form);
 
 // Copies a checked form into the record: title, volume, start time, duration
-// or stop time (the other one ""), play days and holidays, power-off, enabled
-// and fresh regions and songs (ids and run-time fields zero). TaskID stays.
+// or stop time (the other one ""), play days and holidays, power-off, enabled,
+// the catch-up and fresh regions and songs (ids and run-time fields zero). TaskID stays.
 void applyTaskForm(const TaskForm &form, Task &task);
 
 // The form that shows a record: own volume unless the volume is -1, stop-time

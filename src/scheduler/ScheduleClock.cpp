@@ -1,11 +1,14 @@
 #include "scheduler/ScheduleClock.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "base/Clock.h"
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
+#include "model/HolidayCalendar.h"
 #include "playback/PlayerControl.h"
+#include "scheduler/MissedStarts.h"
 #include "scheduler/SecondTimer.h"
 
 namespace kolva {
@@ -14,6 +17,22 @@ ScheduleClock::ScheduleClock(Clock &clock, PlayerControl &players, SecondTimer &
                              std::function<void()> refreshStatusPage)
     : m_clock(clock), m_players(players), m_timerLoop(timerLoop),
       m_refreshStatusPage(std::move(refreshStatusPage)) {}
+
+void ScheduleClock::setPlayDays(std::function<QDate()> today, const HolidayCalendar *calendar) {
+    m_today = std::move(today);
+    m_calendar = calendar;
+}
+
+QDate ScheduleClock::today() const {
+    // Before the owner first read the date, the clock's date.
+    const QDate date = m_today ? m_today() : QDate();
+    return date.isValid() ? date : m_clock.date();
+}
+
+DueCheck ScheduleClock::dueOn(const Task &task, const QDate &date) const {
+    static const HolidayCalendar noHolidays;
+    return checkDue(task, date, m_calendar ? *m_calendar : noHolidays);
+}
 
 bool ScheduleClock::isOn() const {
     return m_timerLoop.isActive();
@@ -35,6 +54,9 @@ void ScheduleClock::startSchedule() {
     if (!m_timerLoop.isActive()) {
         m_checkFrom = secondNow();
         m_lastSecond = m_checkFrom;
+        m_lastTickMs = m_clock.tickMs();
+        m_lastBootMs = m_clock.bootMs();
+        m_notRunningUntil = 0;
     }
     m_timerLoop.start();
     if (m_refreshStatusPage)
@@ -103,75 +125,147 @@ void ScheduleClock::checkDueTasks(const TaskList &tasks) {
     const QDateTime wall = m_clock.localNow();
     const int nowOfDay = wall.time().msecsSinceStartOfDay() / 1000;
     const int64_t now = wall.date().toJulianDay() * 86400 + nowOfDay;
+    const int64_t tick = m_clock.tickMs(), boot = m_clock.bootMs();
     // The clock set back: the seconds from there on are looked at again; what
     // already started today is known by its occurrence and stays started.
-    if (now < m_lastSecond && m_checkFrom != INT64_MAX)
+    const bool setBack = now < m_lastSecond && m_checkFrom != INT64_MAX;
+    if (setBack)
         m_checkFrom = now;
+    // Why the seconds since the previous tick went by unseen, if they did.
+    const Gap gap = setBack ? Gap::None
+                            : classifyGap(now - m_lastSecond, tick - m_lastTickMs,
+                                          boot - m_lastBootMs, m_sleepSeen);
     m_lastSecond = now;
+    m_lastTickMs = tick;
+    m_lastBootMs = boot;
+    m_sleepSeen = false;
+    const int64_t notRunningUntil = std::exchange(m_notRunningUntil, 0);
+    // Seconds the program did not live through (asleep, the clock set
+    // ahead, not running yet) get one start: the latest that is due.
+    const bool skipped = gap == Gap::Sleep || gap == Gap::ClockForward || notRunningUntil > 0;
     if (now < m_checkFrom)
         return;
-    const int64_t catchUpFrom = std::max(m_checkFrom, now - CatchUpSeconds);
 
-    struct Due {
-        int64_t second;
-        int index;
-    };
-    QVector<Due> due;
+    const QDate today = this->today();
+    MissedReport report;
+    QVector<DueStart> due;
     for (int i = 0; i < tasks.size(); ++i) {
         const Task &task = tasks[i];
-        if (!task.Enabled)
+        DueCheck check = dueOn(task, today);
+        const int start = check.startSecond;
+        if (start < 0 || check.verdict == DueCheck::Verdict::Disabled)
             continue;
-        if (!playsToday(task))
-            continue;
-        const int start = secondOfDay(task.StartTime);
-        if (start < 0)
-            continue;
-        // The latest occurrence of the start second at or before now.
+        // The latest occurrence of the start second at or before now; one
+        // before midnight is due by the rule of the day before.
         const int64_t occurrence = now - (nowOfDay - start + 86400) % 86400;
         if (occurrence < m_checkFrom)
             continue;
         const auto handled = m_handled.constFind(task.TaskID);
         if (handled != m_handled.constEnd() && *handled == occurrence)
             continue;
-        if (occurrence < catchUpFrom) {
+        if (start > nowOfDay)
+            check = dueOn(task, today.addDays(-1));
+        if (!check.due())
+            continue;
+        const int64_t late = now - occurrence;
+        if (late > catchUpSeconds(task, start)) {
             m_handled.insert(task.TaskID, occurrence);
+            const QString why = occurrence < notRunningUntil ? kNotRunning : gapReason(gap);
+            const QString policy = task.CatchUp == 0 ? QStringLiteral("不补播")
+                                   : task.CatchUp == kCatchUpWindow
+                                       ? QStringLiteral("已过补播时段")
+                                       : QStringLiteral("超过补播时间%1分钟").arg(task.CatchUp);
             note(PlayHistory::Missed, task.Title,
-                 QStringLiteral("%1 检测晚了%2秒，超过%3秒不再补播（休眠、暂停或时钟调快）")
-                     .arg(formatClock(QTime(0, 0).addSecs(start)))
-                     .arg(now - occurrence)
-                     .arg(CatchUpSeconds));
+                 QStringLiteral("%1，%2 的开始晚了%3，%4")
+                     .arg(why, startText(start), lateText(late), policy));
+            report.missed << QStringLiteral("%1 %2（%3）").arg(startText(start), task.Title, why);
             continue;
         }
         due.append({occurrence, i});
     }
-    if (due.isEmpty())
-        return;
-    std::stable_sort(due.begin(), due.end(),
-                     [](const Due &a, const Due &b) { return a.second < b.second; });
-
+    orderDueStarts(due);
+    // After a skip only the latest second starts; the earlier ones are
+    // replaced by it. Otherwise the oldest second first, later seconds wait
+    // for the next tick (one start per tick).
+    const int64_t firstSecond = due.isEmpty() ? 0
+                                : skipped     ? due.last().second
+                                              : due.first().second;
     const Task *started = nullptr;
-    int64_t startedSecond = 0;
-    for (const Due &d : due) {
+    QVector<DueStart> replaced;
+    for (const DueStart &d : due) {
         const Task &task = tasks[d.index];
+        if (d.second > firstSecond)
+            break;
+        m_handled.insert(task.TaskID, d.second);
+        const int start = secondOfDay(task.StartTime);
+        if (d.second < firstSecond) {
+            replaced << d;
+            continue;
+        }
         if (started) {
-            // Later seconds wait for the next tick (one start per tick).
-            if (d.second != startedSecond)
-                break;
-            m_handled.insert(task.TaskID, d.second);
             note(PlayHistory::Missed, task.Title,
                  QStringLiteral("与「%1」同一秒到时，未开始").arg(started->Title));
             continue;
         }
-        m_handled.insert(task.TaskID, d.second);
         if (m_players.isTaskPlaying(task.TaskID)) {
             note(PlayHistory::Missed, task.Title, QStringLiteral("到时仍在播放，未重新开始"));
             continue;
         }
-        const int64_t lateMs = (now - d.second) * 1000 + wall.time().msec();
         started = &task;
-        startedSecond = d.second;
-        m_players.playTask(task, int(lateMs));
+        const int64_t late = now - d.second;
+        if (late <= kOnTimeSeconds) {
+            m_players.playTask(task, int(late * 1000 + wall.time().msec()));
+            continue;
+        }
+        const QString why = d.second < notRunningUntil ? kNotRunning : gapReason(gap);
+        note(PlayHistory::CaughtUp, task.Title,
+             QStringLiteral("补播 晚%1（%2）").arg(lateText(late), why));
+        report.caughtUp << QStringLiteral("%1 %2（补播 晚%3）")
+                               .arg(startText(start), task.Title, lateText(late));
+        m_players.playTask(lateStart(task, start, late), int(late * 1000 + wall.time().msec()));
     }
+    for (const DueStart &d : replaced) {
+        const Task &task = tasks[d.index];
+        const QString at = startText(secondOfDay(task.StartTime));
+        const QString why = d.second < notRunningUntil ? kNotRunning : gapReason(gap);
+        note(PlayHistory::Missed, task.Title,
+             started
+                 ? QStringLiteral("%1，%2 的开始由「%3」的补播代替").arg(why, at, started->Title)
+                 : QStringLiteral("%1，%2 的开始未能补播").arg(why, at));
+        report.missed << QStringLiteral("%1 %2（%3）").arg(at, task.Title, why);
+    }
+    if (skipped && !report.isEmpty() && m_reportMissed)
+        m_reportMissed(report);
+}
+
+Task ScheduleClock::lateStart(const Task &task, int start, int64_t late) {
+    // Late within its own window, a task still ends where the window does:
+    // its play time is what is left of it (a StopTime ends it by itself).
+    if (task.CatchUp != kCatchUpWindow || task.Duration.isEmpty())
+        return task;
+    Task shortened = task;
+    shortened.Duration = formatClock(QTime(0, 0).addSecs(int(catchUpSeconds(task, start) - late)));
+    return shortened;
+}
+
+void ScheduleClock::lookBackAtStartUp(const QStringList &historyToday, const TaskList &tasks) {
+    if (!isOn())
+        return;
+    const int64_t midnight = m_clock.localNow().date().toJulianDay() * 86400;
+    // What the history says started (or was reported) today counts as done.
+    for (int index : handledOnDay(historyToday, tasks))
+        m_handled.insert(tasks[index].TaskID, midnight + secondOfDay(tasks[index].StartTime));
+    m_notRunningUntil = m_checkFrom;
+    m_checkFrom = std::min(m_checkFrom, midnight);
+}
+
+void ScheduleClock::noteSleep(bool sleeping) {
+    if (sleeping)
+        m_sleepSeen = true;
+}
+
+QString ScheduleClock::startText(int second) {
+    return formatClock(QTime(0, 0).addSecs(second));
 }
 
 ScheduleClock::NextTask ScheduleClock::nextTaskToday(const TaskList &tasks) {
@@ -179,10 +273,12 @@ ScheduleClock::NextTask ScheduleClock::nextTaskToday(const TaskList &tasks) {
     const QDateTime wall = m_clock.localNow();
     const int nowOfDay = wall.time().msecsSinceStartOfDay() / 1000;
     const int64_t today = wall.date().toJulianDay() * 86400;
+    const QDate date = this->today();
     for (const Task &task : tasks) {
-        if (!task.Enabled || !playsToday(task))
+        const DueCheck check = dueOn(task, date);
+        if (!check.due())
             continue;
-        const int start = secondOfDay(task.StartTime);
+        const int start = check.startSecond;
         if (start < nowOfDay || (next.second >= 0 && start >= next.second))
             continue;
         const auto handled = m_handled.constFind(task.TaskID);

@@ -386,6 +386,24 @@ TEST_F(TaskFileTest, PlayDaysAreWrittenOnlyWhenSetAndReadLeniently) {
     }
 }
 
+TEST_F(TaskFileTest, CatchUpIsWrittenOnlyWhenNotDefaultAfterThePlayDays) {
+    TaskList list{newTask(), newTask(), newTask()};
+    list[0].CatchUp = 30;
+    list[0].Holidays = true;
+    list[1].CatchUp = kCatchUpWindow;
+    const QString text = taskFileText(list);
+    EXPECT_TRUE(text.contains(u"PowerOff=\"False\" Holidays=\"True\" CatchUp=\"30\">\r\n"));
+    EXPECT_TRUE(text.contains(u"PowerOff=\"False\" CatchUp=\"Window\">\r\n"));
+    EXPECT_EQ(text.count(u"CatchUp"), 2); // the default is not written
+    const struct {
+        const char *text;
+        int32_t catchUp;
+    } cases[] = {{"", 1},   {"0", 0}, {"window", kCatchUpWindow}, {"12.6", 13}, {"5000", 1440},
+                 {"-3", 0}, {"x", 0}};
+    for (const auto &c : cases)
+        EXPECT_EQ(readCatchUp(QString::fromLatin1(c.text)), c.catchUp) << c.text;
+}
+
 TEST_F(TaskFileTest, AFailedLoadSaysWhyAndAMissingFileSaysNothing) {
     struct Case {
         QByteArray bytes;
@@ -422,9 +440,8 @@ TEST_F(TaskFileTest, SavesKeepThePreviousGoodFileAndNeverLoseAnUnreadableOne) {
     writeBytes(path(), broken);
     QString kept;
     ASSERT_TRUE(saveTasks(path(), sampleList(), nullptr, &kept));
-    EXPECT_TRUE(QRegularExpression("task\\.xtask\\.dll\\.unreadable-\\d{8}-\\d{6}$")
-                    .match(kept)
-                    .hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression("task\\.xtask\\.dll\\.unreadable-\\d{8}-\\d{6}$").match(kept).hasMatch())
         << kept.toStdString();
     EXPECT_EQ(readAll(kept), broken);
     EXPECT_FALSE(QFile::exists(path() + ".bak")); // an unreadable file is no good generation

@@ -98,6 +98,28 @@ TEST(TaskValidation, MessagesInOrderJoinedByCrLf) {
          },
          "\r\n第1个区间：标题不能为空;\r\n第3个区间：音量输入错误，取值范围为[0,100];"
          "\r\n第4个区间：音量输入错误，取值范围为[0,100];\r\n第4个区间：时长格式有误，请参照示例;"},
+        {"catch-up minutes after the stop time, before the regions",
+         [](TaskForm &f) {
+             f.stopTimeMode = true;
+             f.stopTime = "x";
+             f.catchUp = TaskForm::CatchUp::Minutes;
+             f.catchUpMinutes = "1441";
+             f.regions = {{1, region("", -1, "")}};
+         },
+         "\r\n停止时间格式有误。格式参照开始时间;\r\n补播时间应为0到1440分钟;"
+         "\r\n第1个区间：标题不能为空;"},
+        {"catch-up minutes that are no number",
+         [](TaskForm &f) {
+             f.catchUp = TaskForm::CatchUp::Minutes;
+             f.catchUpMinutes = "3分";
+         },
+         "\r\n补播时间应为0到1440分钟;"},
+        {"catch-up box ignored in another mode",
+         [](TaskForm &f) {
+             f.catchUp = TaskForm::CatchUp::Window;
+             f.catchUpMinutes = "x";
+         },
+         ""},
         {"region volume -1 and 0..100",
          [](TaskForm &f) {
              f.regions = {{1, region("a", -1, "")}, {2, region("b", 100, "0:1:0")}};
@@ -173,4 +195,28 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     EXPECT_EQ(t.Volume, -1);
     EXPECT_EQ(t.Duration, "");
     EXPECT_EQ(t.StopTime, "7:0:0");
+}
+
+TEST(TaskValidation, CatchUpChoicesGoToTheRecordAndBack) {
+    const struct {
+        TaskForm::CatchUp choice;
+        const char *minutes;
+        int32_t stored;
+        const char *shownMinutes; // the box when the record is shown again
+    } cases[] = {{TaskForm::CatchUp::OneMinute, "30", kDefaultCatchUp, "30"},
+                 {TaskForm::CatchUp::Minutes, " 45 ", 45, "45"},
+                 {TaskForm::CatchUp::Window, "", kCatchUpWindow, "30"},
+                 {TaskForm::CatchUp::Never, "", 0, "30"}};
+    for (const auto &c : cases) {
+        TaskForm f = validForm();
+        f.catchUp = c.choice;
+        f.catchUpMinutes = c.minutes;
+        ASSERT_EQ(validateTask(f), "");
+        Task t = newTask();
+        applyTaskForm(f, t);
+        EXPECT_EQ(t.CatchUp, c.stored);
+        const TaskForm back = taskFormOf(t);
+        EXPECT_EQ(back.catchUp, c.choice);
+        EXPECT_EQ(back.catchUpMinutes, c.shownMinutes);
+    }
 }

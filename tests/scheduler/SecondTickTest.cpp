@@ -49,7 +49,7 @@ TEST(ScheduleClock, EachOccurrenceStartsOnceWhateverTheTicksDo) {
         uint8_t days = 0x7F; // the task's play days (the fake clock's day is a Monday)
     };
     const QString tooLate =
-        QStringLiteral("08:00:05 检测晚了61秒，超过60秒不再补播（休眠、暂停或时钟调快）");
+        QStringLiteral("检测延迟，08:00:05 的开始晚了1分1秒，超过补播时间1分钟");
     const QVector<Case> cases = {
         {"a task ending inside its second",
          0.4,

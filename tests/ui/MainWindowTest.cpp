@@ -361,6 +361,24 @@ TEST(MainWindow, ErrorsShowWithoutBlocking) {
     EXPECT_TRUE(w.dialogs.infos.isEmpty());
 }
 
+TEST(MainWindow, MissedStartsAreToldOnceAndStayOnTheLineUntilTheNextStart) {
+    // Started at 08:00: the 07:30 task was missed while the program was off.
+    WindowRig w(
+        {playable("早操", "07:30:00", "/m/a.mp3"), playable("课间", "08:00:03", "/m/b.mp3")});
+    MainWindow &win = w.start();
+    w.rig.run(1500);
+    const QString notice = "错过：07:30:00 早操（程序未运行）";
+    EXPECT_EQ(w.tray.messages, QStringList{notice});
+    EXPECT_EQ(win.label("lblError")->text(), notice);
+    w.rig.run(1000); // a line of the history meanwhile does not replace it
+    w.rig.controller.history().append(PlayHistory::FileSkipped, "早操", "x");
+    EXPECT_EQ(win.label("lblError")->text(), notice);
+    w.rig.runUntil(QTime(8, 0, 4)); // the next task starts
+    EXPECT_TRUE(win.label("lblError")->text().contains("开始  课间"))
+        << win.label("lblError")->text().toStdString();
+    EXPECT_EQ(w.tray.messages.size(), 1);
+}
+
 TEST(MainWindow, TaskListClickEditorReloadAndIcons) {
     Task off = playable("B", "09:00:00", "/m/b.mp3");
     off.Enabled = false;

@@ -196,6 +196,9 @@ void TaskEditor::displayTask(const Task &task) {
     for (int i = 0; i < 7; ++i)
         m_dayBoxes[i]->setChecked(form.days & weekdayBit(i + 1));
     m_holidays->setChecked(form.holidays);
+    m_catchUp->setCurrentIndex(int(form.catchUp));
+    m_catchUpMinutes->setText(form.catchUpMinutes);
+    m_catchUpMinutes->setVisible(form.catchUp == TaskForm::CatchUp::Minutes);
     m_check1->setChecked(form.powerOff);
     m_check2->setChecked(form.enabled);
     showRegions(task.Regions);
@@ -345,6 +348,8 @@ bool TaskEditor::cmdSaveTaskClick() {
     form.stopTime = m_text1[4]->text();
     form.days = shownDays();
     form.holidays = m_holidays->isChecked();
+    form.catchUp = TaskForm::CatchUp(m_catchUp->currentIndex());
+    form.catchUpMinutes = m_catchUpMinutes->text();
     form.enabled = m_check2->isChecked();
     form.powerOff = m_check1->isChecked();
     // Regions never scrolled into view are written from their records.

@@ -102,6 +102,9 @@ public:
     QPushButton *workdaysButton() const { return m_workdays; }       // 工作日
     QCheckBox *holidaysBox() const { return m_holidays; }            // 节假日不播放
     QPushButton *holidaysButton() const { return m_cmdHolidays; }    // 节假日…
+    // 错过后 and the minutes of N分钟内补播.
+    QComboBox *catchUpBox() const { return m_catchUp; }
+    QLineEdit *catchUpMinutesBox() const { return m_catchUpMinutes; }
     QToolButton *cmdSaveTask() const { return m_cmdSaveTask; }
     QToolButton *picAddNew() const { return m_picAddNew; }
     QToolButton *taskButton(int index) const {
@@ -180,6 +183,8 @@ private:
     QPushButton *m_workdays = nullptr;
     QCheckBox *m_holidays = nullptr;
     QPushButton *m_cmdHolidays = nullptr;
+    QComboBox *m_catchUp = nullptr; // 错过后: in the order of TaskForm::CatchUp
+    QLineEdit *m_catchUpMinutes = nullptr;
     QVBoxLayout *m_regionLayout = nullptr;
     // One slot a region of the shown task, in display order. A region shows
     // as a placeholder of an editor's height until it scrolls into view or

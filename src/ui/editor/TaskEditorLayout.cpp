@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "model/PlayDays.h"
+#include "model/TaskValidation.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/TaskEditor.h"
 
@@ -266,6 +267,32 @@ QWidget *TaskEditor::buildEditorPane() {
     holidaysRow->addWidget(m_cmdHolidays);
     holidaysRow->addStretch();
     form->addRow(QString(), holidaysRow);
+
+    // A start the PC missed (off, asleep, its clock moved): when it is made late.
+    m_catchUp = new QComboBox(m_content);
+    m_catchUp->setObjectName(QStringLiteral("cboCatchUp"));
+    m_catchUp->setAccessibleName(QStringLiteral("错过后"));
+    m_catchUp->addItems({QStringLiteral("1分钟内补播"), QStringLiteral("N分钟内补播"),
+                         QStringLiteral("时段内补播"), QStringLiteral("不补播")});
+    m_catchUpMinutes = namedBox("txtCatchUpMinutes", QStringLiteral("补播分钟数"), m_content);
+    m_catchUpMinutes->setMaximumWidth(80);
+    auto *catchUpUnit = new QLabel(QStringLiteral("分钟"), m_content);
+    catchUpUnit->setBuddy(m_catchUpMinutes);
+    auto *catchUpRow = new QHBoxLayout;
+    catchUpRow->addWidget(m_catchUp);
+    catchUpRow->addWidget(m_catchUpMinutes);
+    catchUpRow->addWidget(catchUpUnit);
+    catchUpRow->addStretch();
+    auto *catchUpLabel = new QLabel(QStringLiteral("错过后:"), m_content);
+    catchUpLabel->setBuddy(m_catchUp);
+    form->addRow(catchUpLabel, catchUpRow);
+    connect(m_catchUp, &QComboBox::currentIndexChanged, this, [this, catchUpUnit](int item) {
+        const bool minutes = item == int(TaskForm::CatchUp::Minutes);
+        m_catchUpMinutes->setVisible(minutes);
+        catchUpUnit->setVisible(minutes);
+    });
+    connect(m_catchUp, &QComboBox::activated, this, &TaskEditor::markChanged);
+    connect(m_catchUpMinutes, &QLineEdit::textChanged, this, &TaskEditor::markChanged);
 
     const char *optionNames[2] = {"Option1_0", "Option1_1"};
     const QString optionTexts[2] = {QStringLiteral("时长"), QStringLiteral("停止时间")};

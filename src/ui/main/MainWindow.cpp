@@ -33,6 +33,7 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
 
     connect(m_taskList, &TaskListView::taskClicked, this, &MainWindow::lvwTaskListClicked);
     connect(m_cmdTaskList, &QPushButton::clicked, this, &MainWindow::cmdTaskListClicked);
+    connect(m_cmdDayView, &QPushButton::clicked, this, &MainWindow::cmdDayViewClicked);
     connect(m_cmdPlay, &QToolButton::clicked, &m_controller, &MainController::cmdPlayClicked);
     connect(m_pgPlay, &ClickBar::leftReleased, &m_controller, &MainController::seekClicked);
     connect(m_pgVolume, &ClickBar::leftReleased, &m_controller, &MainController::volumeClicked);
@@ -52,6 +53,8 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     connect(&m_controller, &MainController::scheduleChanged, this, &MainWindow::refreshSchedule);
     connect(&m_controller, &MainController::errorReported, this, &MainWindow::showError);
     connect(&m_controller, &MainController::historyAppended, this, &MainWindow::showHistoryLine);
+    connect(&m_controller, &MainController::missedStartsReported, this,
+            &MainWindow::showMissedStarts);
     connect(&m_tray, &Tray::doubleClicked, this, &MainWindow::restoreFromTray);
 
     // Form_Load: only arm timerLoad, so that the window is on screen before
@@ -160,12 +163,26 @@ void MainWindow::fillTaskList() {
 }
 
 void MainWindow::showHistoryLine(const QString &line) {
+    // Missed starts stay on the line until the next task starts.
+    if (const QString notice = m_controller.missedNotice(); !notice.isEmpty()) {
+        m_lblError->setText(notice);
+        m_lblError->show();
+        return;
+    }
     // The status line says what happened last; the tabs of the file become
     // wide gaps between date, event, title and detail.
     QString shown = line;
     shown.replace(QLatin1Char('\t'), QStringLiteral("  "));
     m_lblError->setText(shown.trimmed());
     m_lblError->show();
+}
+
+void MainWindow::showMissedStarts(const QString &message) {
+    // One message for all that a start-up, a sleep or a clock jump missed.
+    m_lblError->setText(m_controller.missedNotice());
+    m_lblError->show();
+    if (m_tray.isAvailable() && m_tray.isAdded())
+        m_tray.showMessage(QStringLiteral("错过的定时任务"), message);
 }
 
 void MainWindow::showSoundOutputMissing(bool missing) {

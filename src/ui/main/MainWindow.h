@@ -47,6 +47,9 @@ public:
     ~MainWindow() override;
 
     void setTaskEditorOpener(TaskEditorOpener opener) { m_openTaskEditor = std::move(opener); }
+    // Opens (or raises) the day view "日程" beside the window, without waiting.
+    using DayViewOpener = std::function<void(QWidget *owner)>;
+    void setDayViewOpener(DayViewOpener opener) { m_openDayView = std::move(opener); }
     // Puts the detail view (showTask1) into its place in the window: a list
     // click shows the Task there, its PlayTask and PlaySong play, and the
     // wheel pages it from the first timerLoad tick on.
@@ -110,6 +113,7 @@ private:
     void fillTaskList();
     void showError(const QString &message);
     void showHistoryLine(const QString &line);
+    void showMissedStarts(const QString &message);
 
     // Start-up and unload pieces (MainWindowShell.cpp).
     void applyDefaultSkin();
@@ -121,6 +125,7 @@ private:
     // Handlers (MainWindowShell.cpp).
     void lvwTaskListClicked(int taskId);
     void cmdTaskListClicked();
+    void cmdDayViewClicked();
     void chkAutoRunToggled(bool checked);
     void cmdSkinClicked();
     void command1Clicked();
@@ -135,6 +140,7 @@ private:
     const AutoRun &m_autoRun;
 
     TaskEditorOpener m_openTaskEditor;
+    DayViewOpener m_openDayView;
     ShowTask *m_showTask1 = nullptr;
     WheelHook *m_mouseTaskControl = nullptr; // the detail view's wheel hook
 
@@ -147,6 +153,7 @@ private:
 
     TaskListView *m_taskList = nullptr;
     QPushButton *m_cmdTaskList = nullptr;
+    QPushButton *m_cmdDayView = nullptr;
     QWidget *m_detailsHost = nullptr;
     QLabel *m_detailsPlaceholder = nullptr;
     QLabel *m_lblSongTitle = nullptr;

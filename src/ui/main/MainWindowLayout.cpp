@@ -114,6 +114,11 @@ QWidget *MainWindow::buildListPane() {
     auto *row = new QHBoxLayout();
     m_cmdTaskList = namedButton("cmdTaskList", QStringLiteral("任务管理"), pane);
     row->addWidget(m_cmdTaskList);
+    // What plays on any day, and why.
+    m_cmdDayView = namedButton("cmdDayView", QStringLiteral("日程"), pane);
+    m_cmdDayView->setAccessibleName(QStringLiteral("日程"));
+    m_cmdDayView->setToolTip(QStringLiteral("查看某天播放哪些任务、为什么不播放，以及播放记录"));
+    row->addWidget(m_cmdDayView);
     row->addStretch(1);
     layout->addLayout(row);
     return pane;

@@ -80,8 +80,10 @@ void MainWindow::timerLoadTick() {
     QTimer::singleShot(50, this, [this] {
         if (m_unloaded)
             return; // closed meanwhile
-        // Exactly as a click on picture 0, the focus moving to Text1 included.
-        picDingShiClicked(0); // scheduleChanged updates the window
+        // As a click on picture 0, the focus moving to Text1 included; the
+        // start-up also looks back over the seconds of today before it.
+        m_controller.startScheduleAtStartUp(); // scheduleChanged updates the window
+        m_text1->setFocus();
         m_startUpDone = true;
         emit startUpFinished();
     });
@@ -185,6 +187,11 @@ void MainWindow::cmdTaskListClicked() {
     // The editor wrote its changes to the task file; the list follows it
     // (tasksChanged fills the view).
     m_controller.loadTaskList();
+}
+
+void MainWindow::cmdDayViewClicked() {
+    if (m_openDayView)
+        m_openDayView(this);
 }
 
 void MainWindow::cmdSkinClicked() {

@@ -127,6 +127,13 @@ void ShowTask::drawTask() {
         info += QStringLiteral("  ") + days;
     if (t.Holidays)
         info += QStringLiteral("  节假日不播放");
+    // A missed start: only a policy other than the default minute is told.
+    if (t.CatchUp == kCatchUpWindow)
+        info += QStringLiteral("  时段内补播");
+    else if (t.CatchUp == 0)
+        info += QStringLiteral("  错过不补播");
+    else if (t.CatchUp != kDefaultCatchUp)
+        info += QStringLiteral("  错过%1分钟内补播").arg(t.CatchUp);
     info += QStringLiteral("  音量:") + QString::number(t.Volume);
     if (t.PowerOff)
         info += QStringLiteral("  播放结束后自动关机");

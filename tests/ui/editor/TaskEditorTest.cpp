@@ -442,6 +442,25 @@ TEST(TaskEditor, PlayDaysShownFromTheRecordAndWrittenBack) {
     EXPECT_EQ(rig.dialogs.infos.value(0).text, "\r\n任务至少要选择一个播放日;");
 }
 
+TEST(TaskEditor, CatchUpChosenAndItsMinutesCheckedAndWritten) {
+    Task t = task("A", "08:00:00");
+    t.CatchUp = 0;
+    Rig rig({t});
+    TaskEditor &ed = rig.open();
+    EXPECT_EQ(ed.catchUpBox()->currentText(), "不补播");
+    EXPECT_TRUE(ed.catchUpMinutesBox()->isHidden());
+    ed.catchUpBox()->setCurrentIndex(1); // N分钟内补播, as a choice of the user
+    emit ed.catchUpBox()->activated(1);
+    EXPECT_FALSE(ed.catchUpMinutesBox()->isHidden());
+    EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
+    ed.catchUpMinutesBox()->setText("2000");
+    EXPECT_FALSE(ed.cmdSaveTaskClick());
+    EXPECT_EQ(rig.dialogs.infos.value(0).text, "\r\n补播时间应为0到1440分钟;");
+    ed.catchUpMinutesBox()->setText("45");
+    EXPECT_TRUE(ed.cmdSaveTaskClick());
+    EXPECT_EQ(rig.onDisk().value(0).CatchUp, 45);
+}
+
 // A hundred regions: editors for the regions in view at once, the rest as
 // they scroll into view or while the event loop is idle; every region is
 // saved, built or not, and Tab follows the display order.

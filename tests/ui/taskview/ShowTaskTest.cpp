@@ -88,6 +88,12 @@ TEST(ShowTask, CaptionsOfTheHeaderRegionsAndSongs) {
         {[](Task &t) { t.Days = 0x60, t.StopTime = "09:00:00"; }, "早操",
          "开始时刻:08:00:00  停止时刻:09:00:00  周六日  音量:100"},
         {[](Task &t) { t.Days = 0x15; }, "早操", "开始时刻:08:00:00   一三五  音量:100"},
+        // A missed start, where it is not the default minute.
+        {[](Task &t) { t.CatchUp = 30, t.Holidays = true; }, "早操",
+         "开始时刻:08:00:00   节假日不播放  错过30分钟内补播  音量:100"},
+        {[](Task &t) { t.CatchUp = kCatchUpWindow; }, "早操",
+         "开始时刻:08:00:00   时段内补播  音量:100"},
+        {[](Task &t) { t.CatchUp = 0; }, "早操", "开始时刻:08:00:00   错过不补播  音量:100"},
         // The record itself: separators of the text form are shown unchanged.
         {[](Task &t) { t.Title = "A|B@SONGLINE@C"; }, "A|B@SONGLINE@C",
          "开始时刻:08:00:00   音量:100"},
