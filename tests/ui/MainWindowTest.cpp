@@ -121,7 +121,7 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     w.tray.onAdd = [&] {
         scheduleAtAdd = w.rig.controller.scheduleOn();
         tasksAtAdd = w.rig.controller.tasks().size();
-        pageAtAdd = w.window->webBrowser1()->pageText();
+        pageAtAdd = w.window->statusStrip()->pageText();
     };
     MainWindow &win = w.start();
 
@@ -135,10 +135,10 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_TRUE(w.rig.controller.scheduleOn());
     EXPECT_EQ(win.picDingShiShown(), 1);
     EXPECT_EQ(w.tray.tip, QStringLiteral("正在检测。。"));
-    EXPECT_TRUE(win.webBrowser1()->isVisible());
-    EXPECT_EQ(win.webBrowser1()->pictureFile(), w.rig.paths.appPath + "/user/pic/1.gif");
-    EXPECT_EQ(win.webBrowser1()->pictureGeometry().topLeft(), QPoint(5, 6));
-    EXPECT_TRUE(win.webBrowser1()->pictureAnimating());
+    EXPECT_TRUE(win.statusStrip()->isVisible());
+    EXPECT_EQ(win.statusStrip()->pictureFile(), w.rig.paths.appPath + "/user/pic/1.gif");
+    EXPECT_EQ(win.statusStrip()->pictureGeometry().topLeft(), QPoint(5, 6));
+    EXPECT_TRUE(win.statusStrip()->pictureAnimating());
     EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("停止定时"));   // the state a click switches
     EXPECT_EQ(win.focusWidget(), win.findChild<QWidget *>("Text1")); // as after a picture click
 
@@ -170,8 +170,8 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_FALSE(w.rig.controller.scheduleOn());
     EXPECT_EQ(win.picDingShiShown(), 0);
     EXPECT_EQ(w.tray.tip, QStringLiteral("所有任务都已停止！"));
-    EXPECT_TRUE(win.webBrowser1()->pictureFile().isEmpty());
-    EXPECT_EQ(win.webBrowser1()->pageColor(), QColor("#FFD9D9"));
+    EXPECT_TRUE(win.statusStrip()->pictureFile().isEmpty());
+    EXPECT_EQ(win.statusStrip()->pageColor(), QColor("#FFD9D9"));
     // cmdStart switches the same schedule, its caption following it.
     EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("开始定时"));
     win.cmdStart()->click();
@@ -401,7 +401,7 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     FakeMediaLengths lengths;
     MainWindow &win = w.start();
     win.setTaskDetailsView(new ShowTask(lengths));
-    ShowTask *view = win.showTask1();
+    ShowTask *view = win.taskView();
     view->resize(300, 120); // scrolls, so the return to the top shows
     view->setScroll(500);
 
@@ -426,7 +426,7 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     // The title plays the disabled task; a song row plays that one file.
     auto clickRow = [view](ShowTask::RowKind kind) {
         const QRect box = view->content()->rowRect(view->rowIndex(kind));
-        click(view->hWnd(), Qt::LeftButton, box.topLeft() + QPoint(2, box.height() / 2));
+        click(view->content(), Qt::LeftButton, box.topLeft() + QPoint(2, box.height() / 2));
     };
     clickRow(ShowTask::RowKind::TitleRow);
     EXPECT_EQ(w.rig.mainPlayer.currentMedia().sourceURL, "/m/b.mp3");

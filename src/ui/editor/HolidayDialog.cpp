@@ -118,7 +118,7 @@ void HolidayDialog::buildWidgets() {
     connect(del, &QShortcut::activated, this, &HolidayDialog::removeClick);
     auto *save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, [this] {
-        if (m_save->isEnabled())
+        if (m_changed && m_writable)
             saveClick();
     });
 }

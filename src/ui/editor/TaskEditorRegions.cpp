@@ -95,7 +95,7 @@ RegionEditor *TaskEditor::buildRegionEditor(int index) {
 void TaskEditor::linkTabOrder(int index) {
     // Tab goes through the regions in display order, then to 添加区间 and
     // 保存任务, whatever order their editors were built in.
-    QWidget *previous = m_check1; // the last control of the task's own fields
+    QWidget *previous = m_powerOffBox; // the last control of the task's own fields
     for (int j = index - 1; j >= 0; --j) {
         if (m_slots[j].editor) {
             previous = m_slots[j].editor->focusOrder().constLast();

@@ -23,7 +23,7 @@ namespace kolva {
 MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &dialogs, Tray &tray,
                        const AutoRun &autoRun, QWidget *parent)
     : QMainWindow(parent), m_app(app), m_controller(controller), m_dialogs(dialogs), m_tray(tray),
-      m_autoRun(autoRun), m_mouseTaskControl(new WheelHook(this)) {
+      m_autoRun(autoRun), m_taskViewWheel(new WheelHook(this)) {
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral(KOLVA_TITLE));
     const QIcon icon(m_controller.paths().appPath + QStringLiteral("/user/pic/kolva.png"));
@@ -39,12 +39,13 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     connect(m_cmdStart, &QPushButton::clicked, &m_controller, &MainController::cmdStartClicked);
     for (int i = 0; i < 2; ++i)
         connect(m_picDingShi[i], &QToolButton::clicked, this, [this, i] { picDingShiClicked(i); });
-    // toggled also fires when start-up sets the box; the tag guard stops that.
+    // toggled also fires when start-up shows the entry; showAutoRunState
+    // blocks it there.
     connect(m_chkAutoRun, &QCheckBox::toggled, this, &MainWindow::chkAutoRunToggled);
     connect(m_cmdSkin, &QPushButton::clicked, this, &MainWindow::cmdSkinClicked);
-    connect(m_command1, &QPushButton::clicked, this, &MainWindow::command1Clicked);
-    connect(m_command2, &QPushButton::clicked, this, &MainWindow::command2Clicked);
-    connect(m_command3, &QPushButton::clicked, this, &MainWindow::command3Clicked);
+    connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::aboutClicked);
+    connect(m_webPageButton, &QPushButton::clicked, this, &MainWindow::webPageClicked);
+    connect(m_helpButton, &QPushButton::clicked, this, &MainWindow::helpClicked);
 
     connect(&m_controller, &MainController::displayChanged, this, &MainWindow::refreshDisplay);
     connect(&m_controller, &MainController::tasksChanged, this, &MainWindow::fillTaskList);
@@ -72,13 +73,13 @@ QToolButton *MainWindow::picDingShi(int index) const {
 }
 
 void MainWindow::setTaskDetailsView(ShowTask *view) {
-    m_showTask1 = view;
+    m_taskView = view;
     if (!m_showTaskDetails)
         m_showTaskDetails = [view](const Task &task) { view->showTask(task); };
     connect(view, &ShowTask::PlayTask, &m_controller, &MainController::playTaskById);
     connect(view, &ShowTask::PlaySong, &m_controller, &MainController::playSong);
     if (m_startUpDone) // set after start-up: hooked at once
-        m_mouseTaskControl->hookWheel(view->hWnd(), [view](bool up) { view->vscScroll(up); });
+        m_taskViewWheel->hookWheel(view->content(), [view](bool up) { view->vscScroll(up); });
     if (m_detailsPlaceholder) {
         m_detailsPlaceholder->hide();
         m_detailsPlaceholder->deleteLater();
