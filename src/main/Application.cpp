@@ -16,6 +16,7 @@
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
 #include "ui/widgets/Dialogs.h"
+#include "ui/widgets/WheelGuard.h"
 
 namespace kolva {
 
@@ -46,7 +47,8 @@ struct Application::Graph {
 };
 
 Application::Application(QApplication &app, const AppPaths &paths)
-    : m_app(app), m_graph(std::make_unique<Graph>(app, paths)) {
+    : m_app(app), m_wheelGuard(std::make_unique<WheelGuard>(app)),
+      m_graph(std::make_unique<Graph>(app, paths)) {
     // The window hides in the tray; the program ends when the window is
     // closed (Form_Unload), not when the last visible window goes away.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -20,7 +21,9 @@
 #include "ui/UiFakes.h"
 #include "ui/UiTestSupport.h"
 #include "ui/editor/RegionEditor.h"
+#include "ui/editor/RepeatBox.h"
 #include "ui/editor/TaskEditor.h"
+#include "ui/widgets/WheelGuard.h"
 
 using namespace kolva;
 using namespace kolva::test;
@@ -334,6 +337,46 @@ TEST(TaskEditor, WheelPagesTheContentPanelWhileHooked) {
     EXPECT_FALSE(ed.isWheelHooked());
 }
 
+TEST(TaskEditor, WheelOverAControlWithoutFocusScrollsThePageAndChangesNothing) {
+    WheelGuard guard(app());
+    Rig rig({task("A", "08:00:00", 6)});
+    TaskEditor &ed = rig.open();
+    RegionEditor *region = ed.regionEditors()[0];
+    QComboBox *regionVolume = region->volumeMode();
+    QSpinBox *passes = region->repeatBox()->countBox();
+    QScrollBar *bar = ed.vsc();
+    const int page = qRound(bar->maximum() / 3.0);
+    ASSERT_GT(page, 0);
+    struct Case {
+        const char *name;
+        QWidget *control;
+        int delta; // down for the combo boxes (item 0 shown), up for the count (1)
+        bool focused;
+    } cases[] = {{"task volume mode", ed.volumeModeBox(), -120, false},
+                 {"region volume mode", regionVolume, -120, false},
+                 {"pass count", passes, 120, false},
+                 {"region volume mode with focus", regionVolume, -120, true},
+                 {"pass count with focus", passes, 120, true}};
+    for (const Case &c : cases) {
+        ed.activateWindow();
+        c.focused ? c.control->setFocus() : ed.lvwTaskList()->setFocus();
+        ASSERT_EQ(c.control->hasFocus(), c.focused) << c.name;
+        EXPECT_EQ(c.control->focusPolicy(), Qt::StrongFocus) << c.name; // a turn gives no focus
+        bar->setValue(page);
+        const int volumes[] = {ed.volumeModeBox()->currentIndex(), regionVolume->currentIndex()};
+        const int count = passes->value();
+        wheel(c.control, c.delta);
+        // Without focus the page moves one step and no value changes; with
+        // focus the control takes the turn as before.
+        EXPECT_EQ(bar->value(), c.focused ? page : c.delta > 0 ? 0 : 2 * page) << c.name;
+        const bool changed = ed.volumeModeBox()->currentIndex() != volumes[0] ||
+                             regionVolume->currentIndex() != volumes[1] || passes->value() != count;
+        EXPECT_EQ(changed, c.focused) << c.name;
+        EXPECT_EQ(ed.isChanged(), c.focused) << c.name;
+        EXPECT_TRUE(ed.cmdSaveTaskClick()) << c.name;
+    }
+}
+
 TEST(TaskEditor, UnreadableFileIsNamedAtOpeningAndKeptBeforeTheFirstSave) {
     Rig rig({}, false);
     {
@@ -498,7 +541,8 @@ TEST(TaskEditor, LargeTaskBuildsRegionEditorsLazilyAndSavesEveryRegion) {
     EXPECT_EQ(ed.contentPanel()->height(), panelHeight);
     EXPECT_EQ(counter.resizes, 0);
     QList<QWidget *> chain;
-    for (QWidget *w = ed.powerOffBox()->nextInFocusChain(); w != ed.powerOffBox(); w = w->nextInFocusChain())
+    for (QWidget *w = ed.powerOffBox()->nextInFocusChain(); w != ed.powerOffBox();
+         w = w->nextInFocusChain())
         chain << w;
     qsizetype last = -1;
     for (RegionEditor *r : ed.regionEditors()) {
