@@ -158,6 +158,14 @@ void TaskEditor::rowClicked(QTreeWidgetItem *row) {
     showRow(row);
 }
 
+void TaskEditor::showHighlightedRow() {
+    // The highlight and the form never differ for long: a row the user moved
+    // to is shown (through the prompt), or the highlight goes back.
+    QTreeWidgetItem *row = m_list->currentItem();
+    if (row && row->data(0, KeyRole).toString() != m_shownKey)
+        rowClicked(row);
+}
+
 void TaskEditor::showRow(QTreeWidgetItem *row) {
     const int index = findTaskIndex(idOfKey(row->data(0, KeyRole).toString()));
     if (index < 0)

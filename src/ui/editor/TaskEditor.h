@@ -16,6 +16,11 @@
 // is refused or cannot write the file keeps the window on the shown task with
 // the edits in place, also when it was asked by one of the two prompts.
 //
+// The list's highlight and the shown task never differ: moving the highlight
+// by keyboard shows that task through the prompt of a click (Cancel puts the
+// highlight back), and the row that takes the highlight from a removed task
+// is shown, so remove and move always act on the task on screen.
+//
 // Thread: UI thread only.
 
 #include <QDialog>
@@ -135,6 +140,7 @@ private:
     void loadTaskList();
     void displayTask(const Task &task);
     void showRow(QTreeWidgetItem *row);
+    void showHighlightedRow();
     void showNothing();
     void fillRow(QTreeWidgetItem *row, const Task &task, bool fullStartTime);
     QTreeWidgetItem *rowOfKey(const QString &key) const;

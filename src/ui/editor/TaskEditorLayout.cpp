@@ -151,6 +151,11 @@ QWidget *TaskEditor::buildListPane() {
             [this](QTreeWidgetItem *row) { rowClicked(row); });
     connect(m_list, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem *row) { rowClicked(row); });
+    // The highlight moved by the keyboard (or an assistive technology) shows
+    // its task as a click does. The prompt is modal, so it comes after the
+    // key press or the call that moved the highlight has returned.
+    connect(m_list, &QTreeWidget::currentItemChanged, this,
+            [this] { QTimer::singleShot(0, this, &TaskEditor::showHighlightedRow); });
 
     auto *layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -20,6 +20,7 @@
 #include "support/FakeMediaLengths.h"
 #include "ui/UiFakes.h"
 #include "ui/UiTestSupport.h"
+#include "ui/editor/EditorTestSupport.h"
 #include "ui/editor/RegionEditor.h"
 #include "ui/editor/RepeatBox.h"
 #include "ui/editor/TaskEditor.h"
@@ -239,6 +240,7 @@ TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
         bool validTitle;
         bool editsKept; // still on task A with the edit
         QString onDisk;
+        bool byKey = false; // the highlight moved down by the arrow key
     } cases[] = {
         {"row yes", false, Answer::Yes, true, false, "改"},
         {"row yes refused", false, Answer::Yes, false, true, "A"},
@@ -248,6 +250,8 @@ TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
         {"close yes refused", true, Answer::Yes, false, true, "A"},
         {"close no", true, Answer::No, true, false, "A"},
         {"close cancel", true, Answer::Cancel, true, true, "A"},
+        {"key yes", false, Answer::Yes, true, false, "改", true},
+        {"key cancel", false, Answer::Cancel, true, true, "A", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -256,10 +260,14 @@ TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
         const QString edit = c.validTitle ? "改" : "";
         ed.titleEdit()->setText(edit);
         rig.dialogs.answers = {c.answer};
-        if (c.close)
+        if (c.close) {
             ed.reject();
-        else
+        } else if (c.byKey) {
+            typeKey(ed.lvwTaskList(), Qt::Key_Down);
+            QCoreApplication::processEvents();
+        } else {
             ed.rowClicked(rig.row(1));
+        }
         ASSERT_EQ(rig.dialogs.questions.size(), 1);
         EXPECT_TRUE(rig.dialogs.questions[0].endsWith("|当前任务已经更改，是否保存?"));
         EXPECT_EQ(rig.onDisk().value(0).Title, c.onDisk);
