@@ -1,12 +1,15 @@
-// The main window's parts on their own: task list view, status strip, skins
-// and the click rule of the bars.
+// The main window's parts on their own: task list view, status strip, skins,
+// the click rule of the bars and the buttons' accessible actions.
+#include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "ui/UiTestSupport.h"
@@ -14,6 +17,7 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
+#include "ui/widgets/AccessibleActions.h"
 #include "ui/widgets/ClickBar.h"
 
 using namespace kolva;
@@ -258,4 +262,34 @@ TEST(Tray, ClickThatRestoresDependsOnTheHost) {
     for (const Case &c : cases)
         EXPECT_EQ(Tray::restoresWindow(c.reason, c.notifierHost), c.restores)
             << "reason " << c.reason << ", notifier host " << c.notifierHost;
+}
+
+TEST(AccessibleActions, PressAndToggleAreTheUsersClickAfterTheReply) {
+    installAccessibleButtons();
+    QToolButton tool;
+    tool.setAccessibleName(QStringLiteral("添加任务"));
+    QCheckBox box(QStringLiteral("周&一"));
+    struct Case {
+        QAbstractButton *button;
+        QString action;
+        QAccessible::Role role;
+        QString name;
+    } cases[] = {
+        {&tool, QAccessibleActionInterface::pressAction(), QAccessible::Button, "添加任务"},
+        {&box, QAccessibleActionInterface::toggleAction(), QAccessible::CheckBox, "周一"},
+    };
+    for (const Case &c : cases) {
+        int clicks = 0;
+        QObject::connect(c.button, &QAbstractButton::clicked, [&] { ++clicks; });
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(c.button);
+        ASSERT_TRUE(button && button->actionInterface());
+        EXPECT_EQ(button->role(), c.role);
+        EXPECT_EQ(button->text(QAccessible::Name), c.name);
+        ASSERT_TRUE(button->actionInterface()->actionNames().contains(c.action));
+        button->actionInterface()->doAction(c.action);
+        EXPECT_EQ(clicks, 0) << "the call returns before the work";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(clicks, 1) << "then it runs as the user's click";
+    }
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(&box)->state().checked);
 }

@@ -40,13 +40,26 @@ TaskListView::TaskListView(QWidget *parent)
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item, int) {
         // The row just clicked (the current item), also when several rows
         // are selected.
-        QTreeWidgetItem *row = item ? item : currentItem();
-        if (!row)
-            return;
-        const int id = taskIdFromKey(row->data(0, KeyRole).toString());
-        if (id >= 0)
-            emit taskClicked(id);
+        reportRow(item ? item : currentItem());
     });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *row) {
+        if (!m_pressing)
+            reportRow(row);
+    });
+}
+
+void TaskListView::mousePressEvent(QMouseEvent *event) {
+    m_pressing = true;
+    QTreeWidget::mousePressEvent(event);
+    m_pressing = false;
+}
+
+void TaskListView::reportRow(const QTreeWidgetItem *row) {
+    if (!row)
+        return;
+    const int id = taskIdFromKey(row->data(0, KeyRole).toString());
+    if (id >= 0)
+        emit taskClicked(id);
 }
 
 void TaskListView::initTaskListView() {

@@ -39,10 +39,17 @@ public:
     static int taskIdFromKey(const QString &key);
 
 signals:
-    // A row was clicked: the TaskID in its key, for the detail view.
+    // A row was clicked, or reached by the keyboard (the highlight moved to
+    // it): the TaskID in its key, for the detail view.
     void taskClicked(int taskId);
 
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
 private:
+    void reportRow(const QTreeWidgetItem *row);
+
+    bool m_pressing = false; // a press moves the highlight; its click reports it
     QIcon m_enabledImage;
     QIcon m_disabledImage;
 };
