@@ -15,6 +15,7 @@
 
 #include "Version.h"
 #include "base/AtomicFile.h"
+#include "ui/widgets/CaptionFit.h"
 #include "ui/widgets/Dialogs.h"
 
 namespace kolva {
@@ -58,6 +59,7 @@ void HolidayDialog::buildWidgets() {
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(
         0, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00..0000-00-00")) + 24);
+    keepCaptionsWhole(m_list->header());
 
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("lblHolidayNote"));

@@ -23,6 +23,7 @@
 #include "model/PlayDays.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/TaskEditor.h"
+#include "ui/widgets/CaptionFit.h"
 
 namespace kolva {
 
@@ -87,7 +88,7 @@ void TaskEditor::buildWidgets() {
     left->setMinimumWidth(twips(300) + 1);
     right->setMinimumWidth(twips(300));
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({twips(600 + 1200 + 3500) + 24, 600});
+    m_splitter->setSizes({m_list->header()->length() + 24, 600});
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -147,6 +148,7 @@ QWidget *TaskEditor::buildListPane() {
     m_list->setColumnWidth(0, twips(600));
     m_list->setColumnWidth(1, twips(1200));
     m_list->setColumnWidth(2, twips(3500));
+    keepCaptionsWhole(m_list->header());
     connect(m_list, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *row) { rowClicked(row); });
     connect(m_list, &QTreeWidget::itemActivated, this,
@@ -174,6 +176,9 @@ QWidget *TaskEditor::buildEditorPane() {
     m_bg->setFrameShape(QFrame::NoFrame);
     m_bg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_bg->verticalScrollBar()->setObjectName(QStringLiteral("vsc"));
+    // No stop of its own on the way through the form (a focus nobody could
+    // see): Tab goes from field to field and the area follows the focus.
+    m_bg->setFocusPolicy(Qt::NoFocus);
     // Region editors are built as they come into view, and the rest while
     // the event loop is idle (TaskEditorRegions.cpp).
     connect(m_bg->verticalScrollBar(), &QScrollBar::valueChanged, this,

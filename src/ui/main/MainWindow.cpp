@@ -34,8 +34,8 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     connect(m_taskList, &TaskListView::taskClicked, this, &MainWindow::lvwTaskListClicked);
     connect(m_cmdTaskList, &QPushButton::clicked, this, &MainWindow::cmdTaskListClicked);
     connect(m_cmdPlay, &QToolButton::clicked, &m_controller, &MainController::cmdPlayClicked);
-    connect(m_pgPlay, &ClickBar::leftReleased, &m_controller, &MainController::seekClicked);
-    connect(m_pgVolume, &ClickBar::leftReleased, &m_controller, &MainController::volumeClicked);
+    connect(m_pgPlay, &ClickBar::positionChosen, &m_controller, &MainController::seekClicked);
+    connect(m_pgVolume, &ClickBar::positionChosen, &m_controller, &MainController::volumeClicked);
     connect(m_cmdStart, &QPushButton::clicked, &m_controller, &MainController::cmdStartClicked);
     for (int i = 0; i < 2; ++i)
         connect(m_picDingShi[i], &QToolButton::clicked, this, [this, i] { picDingShiClicked(i); });
@@ -88,6 +88,10 @@ void MainWindow::setTaskDetailsView(ShowTask *view) {
     view->setParent(m_detailsHost);
     m_detailsHost->layout()->addWidget(view);
     view->show();
+    // Tab reaches its rows where they are read: after the list and its
+    // buttons, before the playback controls.
+    if (QWidget *before = m_cmdPlay->previousInFocusChain(); before != view->content())
+        setTabOrder(before, view->content());
 }
 
 int MainWindow::picDingShiShown() const {

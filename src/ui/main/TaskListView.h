@@ -30,6 +30,9 @@ public:
     void fillTaskList(const TaskList &tasks,
                       const std::function<bool(const Task &)> &playsToday = {});
 
+    // As wide as the columns with room for the frame and a scroll bar.
+    void fitWidthToColumns();
+
     // ImageList1 (1-based, as the rows refer to it).
     QIcon listImage(int index) const;
     QString rowKey(int row) const;
@@ -45,6 +48,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void reportRow(const QTreeWidgetItem *row);
