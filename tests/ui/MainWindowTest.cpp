@@ -141,6 +141,7 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_TRUE(win.statusStrip()->pictureAnimating());
     EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("停止定时"));   // the state a click switches
     EXPECT_EQ(win.focusWidget(), win.findChild<QWidget *>("Text1")); // as after a picture click
+    EXPECT_FALSE(win.findChild<QWidget *>("Text1")->focusPolicy() & Qt::TabFocus); // unseen
 
     // The list, the bars, the captions and tool tips.
     ASSERT_EQ(win.lvwTaskList()->topLevelItemCount(), 2);
@@ -433,6 +434,22 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     click(list->viewport(), Qt::LeftButton, row0.center());
     clickRow(ShowTask::RowKind::SongRow);
     EXPECT_EQ(w.rig.insertPlayer.currentMedia().sourceURL, "/m/a.mp3");
+
+    // By keyboard: the highlight shows its task, and Tab goes on from the
+    // list to its button, the rows, then the playback controls.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(list, &down);
+    EXPECT_EQ(view->captions(ShowTask::RowKind::TitleRow), QStringList{"[×已禁用]B"});
+    auto nextStop = [](QWidget *w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisible());
+        return w;
+    };
+    QWidget *taskButton = nextStop(list);
+    EXPECT_EQ(taskButton->objectName(), "cmdTaskList");
+    EXPECT_EQ(nextStop(taskButton), view->content());
+    EXPECT_TRUE(win.cmdPlay()->parentWidget()->isAncestorOf(nextStop(view->content())));
 }
 
 TEST(MainWindow, SkinsAtStartAndFromTheDialog) {

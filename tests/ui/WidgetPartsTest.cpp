@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -221,6 +224,51 @@ TEST(Skin, ShippedSkinsAreUsable) {
     }
 }
 
+TEST(Skin, TheKeyboardFocusShowsInEverySkinAndMovesNothing) {
+    const QString before = app().styleSheet();
+    for (const char *file :
+         {"", "/resources/user/compact.she.dll", "/resources/user/skins/dark.she",
+          "/resources/user/skins/classic.she"}) {
+        app().setStyleSheet(QString());
+        if (*file) {
+            ASSERT_TRUE(Skin::apply(app(), sourceRoot() + QString::fromLatin1(file))) << file;
+        }
+        QWidget window;
+        auto *layout = new QHBoxLayout(&window);
+        auto *push = new QPushButton(QStringLiteral("关于"));
+        auto *start = new QPushButton(QStringLiteral("开始定时"));
+        start->setObjectName(QStringLiteral("cmdStart"));
+        auto *tool = new QToolButton;
+        tool->setText(QStringLiteral("+"));
+        tool->setAutoRaise(true);
+        tool->setFocusPolicy(Qt::StrongFocus);
+        auto *box = new QCheckBox(QStringLiteral("开机自动启动"));
+        auto *bar = new ClickBar;
+        bar->setFixedSize(110, 12);
+        auto *elsewhere = new QLineEdit;
+        for (QWidget *w : std::initializer_list<QWidget *>{push, start, tool, box, bar, elsewhere})
+            layout->addWidget(w);
+        window.show();
+        window.activateWindow();
+        QCoreApplication::processEvents();
+        // Tab from the last control goes round to the first, and on.
+        elsewhere->setFocus(Qt::TabFocusReason);
+        for (QWidget *w : std::initializer_list<QWidget *>{push, start, tool, box, bar}) {
+            const QSize size = w->size();
+            const QImage plain = w->grab().toImage();
+            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QApplication::sendEvent(QApplication::focusWidget(), &tab);
+            const std::string what = std::string(*file ? file : "no skin") + " " +
+                                     w->metaObject()->className() + " " +
+                                     w->objectName().toStdString();
+            ASSERT_TRUE(w->hasFocus()) << what;
+            EXPECT_NE(w->grab().toImage(), plain) << what;
+            EXPECT_EQ(w->size(), size) << what;
+        }
+    }
+    app().setStyleSheet(before);
+}
+
 TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
     // 120 twips = 8 px at 96 dpi, 12 px at 144 dpi.
     EXPECT_DOUBLE_EQ(ClickBar::clickFraction(0, 200, 96), 8.0 / 200);
@@ -256,7 +304,7 @@ TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
         Qt::Key key;
         double fraction;
     } keys[] = {{100, Qt::Key_Right, 0.55}, {100, Qt::Key_Down, 0.45}, {100, Qt::Key_PageUp, 0.7},
-                {5, Qt::Key_PageDown, 0}, {100, Qt::Key_End, 1},     {196, Qt::Key_Up, 1}};
+                {5, Qt::Key_PageDown, 0},   {100, Qt::Key_End, 1},     {196, Qt::Key_Up, 1}};
     for (const auto &k : keys) {
         released.clear();
         bar.setValueF(k.shown);

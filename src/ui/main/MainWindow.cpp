@@ -90,7 +90,10 @@ void MainWindow::setTaskDetailsView(ShowTask *view) {
     view->show();
     // Tab reaches its rows where they are read: after the list and its
     // buttons, before the playback controls.
-    if (QWidget *before = m_cmdPlay->previousInFocusChain(); before != view->content())
+    QWidget *before = m_cmdPlay->previousInFocusChain();
+    while (before != m_cmdPlay && before->focusPolicy() == Qt::NoFocus)
+        before = before->previousInFocusChain(); // setTabOrder takes focusable ones only
+    if (before != view->content())
         setTabOrder(before, view->content());
 }
 

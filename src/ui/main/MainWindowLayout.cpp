@@ -89,6 +89,9 @@ void MainWindow::buildWidgets() {
     m_scheduleFocusBox->setFrame(false);
     m_scheduleFocusBox->setReadOnly(true);
     m_scheduleFocusBox->setAccessibleName(QStringLiteral("定时状态"));
+    // Given the focus by the program only: Tab never stops where nobody
+    // could see the focus.
+    m_scheduleFocusBox->setFocusPolicy(Qt::ClickFocus);
     m_scheduleFocusBox->move(-10, -10);
 
     setCentralWidget(central);

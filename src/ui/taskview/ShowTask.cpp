@@ -8,6 +8,7 @@
 #include <cmath>
 #include <optional>
 
+#include "Version.h"
 #include "model/PlayDays.h"
 #include "model/TaskExchange.h"
 #include "playback/MediaLengths.h"
@@ -70,8 +71,11 @@ ShowTask::ShowTask(MediaLengths &lengths, const QString &handCursorFile, const Q
     connect(&m_lengths, &MediaLengths::lengthKnown, this, &ShowTask::lengthKnown);
 
     // The design captions until the window shows a Task.
-    m_rows->setRows({{TaskRows::TitleRow, QStringLiteral("KOLVA定时播放器"), 600},
-                     {TaskRows::TaskInfoRow, QStringLiteral("欢迎使用KOLVA定时播放器"), 915}});
+    m_rows->setRows(
+        {{TaskRows::TitleRow, QStringLiteral("KOLVA定时播放器"), 600},
+         {TaskRows::TaskInfoRow,
+          QStringLiteral("欢迎使用KOLVA定时播放器 版本v") + QStringLiteral(KOLVA_VERSION_TEXT),
+          915}});
     updateViewport();
 }
 

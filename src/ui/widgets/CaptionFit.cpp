@@ -36,8 +36,7 @@ protected:
 } // namespace
 
 void keepCaptionsWhole(QHeaderView *header) {
-    if (!header->findChild<QObject *>(QLatin1String(CaptionFit::kName),
-                                      Qt::FindDirectChildrenOnly))
+    if (!header->findChild<QObject *>(QLatin1String(CaptionFit::kName), Qt::FindDirectChildrenOnly))
         new CaptionFit(header);
     widenToCaptions(header);
 }

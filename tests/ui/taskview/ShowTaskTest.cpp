@@ -6,6 +6,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include "Version.h"
 #include "model/TaskExchange.h"
 #include "support/FakeMediaLengths.h"
 #include "ui/UiTestSupport.h"
@@ -71,6 +72,9 @@ QVector<Song> songs(int n, const QString &prefix = QStringLiteral("/music/")) {
 TEST(ShowTask, CaptionsOfTheHeaderRegionsAndSongs) {
     FakeMediaLengths lengths;
     ShowTask view(lengths);
+    // Before any task: the welcome with the program's version.
+    EXPECT_EQ(view.captions(ShowTask::RowKind::TaskInfoRow),
+              QStringList{QStringLiteral("欢迎使用KOLVA定时播放器 版本v" KOLVA_VERSION_TEXT)});
     const struct {
         void (*edit)(Task &);
         const char *title;
