@@ -6,7 +6,8 @@
 # answer at once), titled and timed, set to Monday to Friday, given a region
 # and a song chosen in the file dialog, saved and the editor closed. The main
 # list then shows the task by keyboard and a song row of its detail view
-# plays the song into a capturing sink. The task file holds it byte for byte.
+# plays the song into a capturing sink; the error line (a notification on
+# the bus) tells it. The task file holds the task byte for byte.
 #   keyboard.sh APP_DIR TEST_BIN_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -92,6 +93,8 @@ while time.time() < end:
         time.sleep(1.5)
         break
     time.sleep(0.2)
+# The error line, a live region, tells what happened last.
+p.find(lambda n: '播完' in n, 'notification', main, timeout=10)
 if pointer() != start_pointer:
     p.fail('the pointer moved')
 open(work + '/start', 'w').write(start)

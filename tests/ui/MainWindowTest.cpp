@@ -1,6 +1,7 @@
 // The main window on the real MainController with fake players, a fake tray
 // and answered dialogs: start-up effects, the list, the transport and the
 // bars, the tray rules, auto-run, skins and the information buttons.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -351,6 +352,12 @@ TEST(MainWindow, ErrorsShowWithoutBlocking) {
     EXPECT_TRUE(win.label("lblError")->text().endsWith(QStringLiteral("没找到Region: RegionID=4")));
     EXPECT_EQ(w.tray.messages, QStringList{QStringLiteral("没找到Region: RegionID=4")});
     EXPECT_TRUE(w.dialogs.infos.isEmpty());
+
+    // A live region: a notification named by its text (shown anew with each
+    // message, which is when screen readers speak notifications).
+    QAccessibleInterface *line = QAccessible::queryAccessibleInterface(win.label("lblError"));
+    EXPECT_EQ(line->role(), QAccessible::Notification);
+    EXPECT_EQ(line->text(QAccessible::Name), win.label("lblError")->text());
 }
 
 TEST(MainWindow, TaskListClickEditorReloadAndIcons) {

@@ -73,7 +73,7 @@ void HolidayDialog::buildWidgets() {
     m_date->setCalendarPopup(true);
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("cboHolidayKind"));
-    m_kind->setAccessibleName(QStringLiteral("休或班"));
+    m_kind->setAccessibleName(QStringLiteral("休/班"));
     m_kind->addItem(QStringLiteral("休"));
     m_kind->addItem(QStringLiteral("班"));
     m_kind->setToolTip(QStringLiteral("休：不上学、不上班；班：周末调休上班"));

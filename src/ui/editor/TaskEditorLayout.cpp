@@ -212,7 +212,7 @@ QWidget *TaskEditor::buildEditorPane() {
 
     m_volumeModeBox = new QComboBox(m_content);
     m_volumeModeBox->setObjectName(QStringLiteral("Combo1"));
-    m_volumeModeBox->setAccessibleName(QStringLiteral("音量方式"));
+    m_volumeModeBox->setAccessibleName(QStringLiteral("音量模式"));
     m_volumeEdit = namedBox("Text1_1", QStringLiteral("音量"), m_content);
     m_volumeEdit->setMaximumWidth(80);
     auto *volumeRow = new QHBoxLayout;

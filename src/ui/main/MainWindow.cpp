@@ -16,6 +16,7 @@
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
 #include "ui/widgets/ClickBar.h"
+#include "ui/widgets/LiveLine.h"
 #include "ui/widgets/WheelHook.h"
 
 namespace kolva {
@@ -172,8 +173,7 @@ void MainWindow::showHistoryLine(const QString &line) {
     // wide gaps between date, event, title and detail.
     QString shown = line;
     shown.replace(QLatin1Char('\t'), QStringLiteral("  "));
-    m_lblError->setText(shown.trimmed());
-    m_lblError->show();
+    m_lblError->say(shown.trimmed());
 }
 
 void MainWindow::showSoundOutputMissing(bool missing) {
@@ -188,8 +188,7 @@ void MainWindow::showError(const QString &message) {
     // Never modal: the schedule goes on while the user reads it. The time
     // tells a fresh error from an old one.
     const QString when = m_controller.display().clock;
-    m_lblError->setText(when.isEmpty() ? message : when + QLatin1Char(' ') + message);
-    m_lblError->show();
+    m_lblError->say(when.isEmpty() ? message : when + QLatin1Char(' ') + message);
     if (m_tray.isAvailable() && m_tray.isAdded())
         m_tray.showMessage(QStringLiteral(KOLVA_TITLE), message);
 }

@@ -30,6 +30,7 @@ class ShowTask;
 class WheelHook;
 class ClickBar;
 class Dialogs;
+class LiveLine;
 class MainController;
 class StatusStrip;
 class TaskListView;
@@ -161,7 +162,7 @@ private:
     QLabel *m_lblRegion = nullptr;
     QLabel *m_lblTimeing = nullptr;
     QLabel *m_lblTime = nullptr;
-    QLabel *m_lblError = nullptr;
+    LiveLine *m_lblError = nullptr; // read out by screen readers when it changes
     QLabel *m_lblSoundOutput = nullptr;
     QToolButton *m_cmdPlay = nullptr;
     ClickBar *m_pgPlay = nullptr;

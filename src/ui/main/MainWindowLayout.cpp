@@ -20,6 +20,7 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/widgets/ClickBar.h"
+#include "ui/widgets/LiveLine.h"
 
 namespace kolva {
 
@@ -70,7 +71,8 @@ void MainWindow::buildWidgets() {
     outer->addWidget(buildPlaybackPane(), 0);
     outer->addWidget(buildBottomBar(), 0);
 
-    m_lblError = namedLabel("lblError", central);
+    m_lblError = new LiveLine(central);
+    m_lblError->setObjectName(QStringLiteral("lblError"));
     m_lblError->setWordWrap(true);
     m_lblError->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_lblError->hide();
