@@ -154,6 +154,8 @@ private:
     // TaskEditorRegions.cpp
     void showRegions(const QVector<Region> &regions);
     RegionEditor *buildRegionEditor(int index);
+    RegionEditor *newRegionEditor();
+    void fitPanes();
     void buildVisibleRegions();
     void buildRegionsSlice();
     void linkTabOrder(int index);

@@ -84,11 +84,11 @@ void TaskEditor::buildWidgets() {
     QWidget *right = buildEditorPane();
     m_splitter->addWidget(left);
     m_splitter->addWidget(right);
-    // The bar stops 300 twips short of either edge.
+    // The bar stops 300 twips short of either edge (the editor pane also
+    // keeps the room of its rows, fitPanes).
     left->setMinimumWidth(twips(300) + 1);
     right->setMinimumWidth(twips(300));
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({m_list->header()->length() + 24, 600});
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -105,6 +105,7 @@ void TaskEditor::buildWidgets() {
     setTabOrder(m_taskButtons[2], m_taskButtons[3]);
     setTabOrder(m_taskButtons[3], m_list);
     setTabOrder(m_list, m_titleEdit);
+    fitPanes();
 }
 
 QWidget *TaskEditor::buildListPane() {
