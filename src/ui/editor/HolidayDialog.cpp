@@ -105,11 +105,12 @@ void HolidayDialog::buildWidgets() {
     layout->addLayout(addRow);
     layout->addLayout(buttons);
 
-    setTabOrder(m_list, m_remove);
-    setTabOrder(m_remove, m_date);
+    // Tab in reading order: the list, the row that adds, the buttons below.
+    setTabOrder(m_list, m_date);
     setTabOrder(m_date, m_kind);
     setTabOrder(m_kind, m_add);
-    setTabOrder(m_add, m_save);
+    setTabOrder(m_add, m_remove);
+    setTabOrder(m_remove, m_save);
     setTabOrder(m_save, m_close);
 
     connect(m_add, &QPushButton::clicked, this, &HolidayDialog::addClick);
