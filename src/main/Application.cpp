@@ -23,7 +23,9 @@
 #include "ui/main/MainWindow.h"
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
+#include "ui/widgets/AccessibleActions.h"
 #include "ui/widgets/Dialogs.h"
+#include "ui/widgets/WheelGuard.h"
 
 namespace kolva {
 
@@ -57,8 +59,21 @@ struct Application::Graph {
     QPointer<DayWindow> dayView; // a child of the window, open or not
 };
 
+namespace {
+
+// The rules of input for every window, set before the first widget exists
+// (Qt makes a widget's accessible interface as soon as it is named).
+std::unique_ptr<WheelGuard> guardInput(QApplication &app) {
+    // A screen reader's "activate" gets its answer before a button's work
+    // (often a modal dialog) runs.
+    installAccessibleButtons();
+    return std::make_unique<WheelGuard>(app);
+}
+
+} // namespace
+
 Application::Application(QApplication &app, const AppPaths &paths)
-    : m_app(app), m_graph(std::make_unique<Graph>(app, paths)) {
+    : m_app(app), m_wheelGuard(guardInput(app)), m_graph(std::make_unique<Graph>(app, paths)) {
     // The window hides in the tray; the program ends when the window is
     // closed (Form_Unload), not when the last visible window goes away.
     QApplication::setQuitOnLastWindowClosed(false);

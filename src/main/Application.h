@@ -15,6 +15,7 @@ namespace kolva {
 
 class MainController;
 class MainWindow;
+class WheelGuard;
 
 class Application {
 public:
@@ -33,6 +34,7 @@ public:
 private:
     struct Graph;
     QApplication &m_app;
+    std::unique_ptr<WheelGuard> m_wheelGuard; // before any window exists
     std::unique_ptr<Graph> m_graph;
 };
 

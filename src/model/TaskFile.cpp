@@ -8,6 +8,7 @@
 #include "base/AtomicFile.h"
 #include "model/NumberText.h"
 #include "model/PlayDays.h"
+#include "model/TaskFileErrors.h"
 #include "model/XmlText.h"
 
 namespace kolva {
@@ -181,7 +182,7 @@ bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason) {
                                       : QStringLiteral("第 %1 行第 %2 列：%3")
                                             .arg(xml.lineNumber())
                                             .arg(xml.columnNumber())
-                                            .arg(xml.errorString());
+                                            .arg(xmlErrorText(xml));
         }
         return false;
     }

@@ -16,12 +16,12 @@ namespace kolva {
 // from 0 in file order); when the file is missing, unreadable, not well-formed
 // or too large, the list is left exactly as it was and false is returned.
 // *error then holds the Chinese message for the user, "任务列表文件无法读取："
-// with the reason (the parser's, with line and column); it stays empty when
-// the file is simply missing, as on a first start.
+// with the reason (the parser's, in Chinese, with line and column); it stays
+// empty when the file is simply missing, as on a first start.
 bool loadTasks(const QString &path, TaskList &list, QString *error = nullptr);
 
 // Parses the bytes of a task file (the reader behind loadTasks). On failure
-// *reason holds the parser's reason with line and column.
+// *reason holds the parser's reason (xmlErrorText) with line and column.
 bool parseTaskFile(const QByteArray &bytes, TaskList &list, QString *reason = nullptr);
 
 // The prefix of every message about a task file that cannot be read.

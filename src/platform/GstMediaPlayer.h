@@ -301,6 +301,7 @@ private:
     QMutex m_planMutex;
     std::deque<Play> m_plan;             // the next plays, ready to hand over, in order
     std::optional<Play> m_planCandidate; // after m_plan, waits for its length
+    quint64 m_candidatesTaken = 0; // hand-overs of a candidate (not from m_plan)
     std::deque<Play> m_handedOver;       // URIs given in about-to-finish, not started
     quint32 m_groupId = 0;
     bool m_haveGroup = false;

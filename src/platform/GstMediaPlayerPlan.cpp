@@ -57,6 +57,7 @@ void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
             self->m_plan.pop_front();
         if (self->m_planCandidate && same(*self->m_planCandidate))
             self->m_planCandidate.reset();
+        ++self->m_candidatesTaken; // a plan worked out meanwhile from before it is stale
     } else {
         return; // EOS follows and the UI thread goes on
     }
@@ -165,9 +166,11 @@ void GstMediaPlayer::updatePlan() {
     // only takes from its front, so the back stays a valid base.
     Play base;
     size_t planned = 0;
+    quint64 taken = 0;
     {
         QMutexLocker lock(&m_planMutex);
         planned = m_plan.size();
+        taken = m_candidatesTaken;
         if (!m_plan.empty()) {
             base = m_plan.back();
         } else if (!m_handedOver.empty()) {
@@ -199,6 +202,14 @@ void GstMediaPlayer::updatePlan() {
         qInfo("kolva player %s: planned up to entry %d play %d", qUtf8Printable(Tag),
               more.back().index, more.back().playNo);
     QMutexLocker lock(&m_planMutex);
+    if (m_candidatesTaken != taken) {
+        // about-to-finish handed a play over itself while this was worked
+        // out: plan again from what it handed over.
+        lock.unlock();
+        QMetaObject::invokeMethod(
+            this, [this] { updatePlan(); }, Qt::QueuedConnection);
+        return;
+    }
     m_plan.insert(m_plan.end(), more.begin(), more.end());
     m_planCandidate = candidate;
 }

@@ -407,14 +407,25 @@ TEST_F(TaskFileTest, CatchUpIsWrittenOnlyWhenNotDefaultAfterThePlayDays) {
 TEST_F(TaskFileTest, AFailedLoadSaysWhyAndAMissingFileSaysNothing) {
     struct Case {
         QByteArray bytes;
-        const char *reason; // part of the message
+        const char *place;
+        const char *reason; // the kind of fault, in Chinese
     } cases[] = {
-        {utf16le("<Tasklist><Task Title=\"a&b\"/></Tasklist>"), "第 1 行"},
-        {utf16le("<?xml version=\"1.0\"?>\r\n<Tasklist>\r\n\t<Task>"), "第 3 行"},
-        {QByteArray("\xFF\xFE<\x00T\x00", 6) + QByteArray(1, 'a'), "第 1 行"}, // cut in a character
+        {utf16le("<Tasklist><Task Title=\"a&b\"/></Tasklist>"), "第 1 行", "要写成 &amp;"},
+        {utf16le("<?xml version=\"1.0\"?>\r\n<Tasklist>\r\n\t<Task>"), "第 3 行", "文件不完整"},
+        {QByteArray("\xFF\xFE<\x00T\x00", 6) + QByteArray(1, 'a'), "第 1 行", "文件不完整"},
         {utf16le("<!DOCTYPE x [<!ENTITY e \"v\">]><Tasklist><Task Title=\"&f;\"/></Tasklist>"),
-         "第 1 行"},
-        {"", "Premature end of document"},
+         "第 1 行", "实体 f 没有声明"},
+        {"", "", "文件不完整"},
+        {"<Tasklist>\xC3\x28</Tasklist>", "第 1 行", "文字编码不正确"},
+        {"<!DOCTYPE t [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
+         "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+         "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">]><Tasklist><Task "
+         "Title=\"&d;\"/></Tasklist>",
+         "第 1 行", "实体展开后的内容超过了限制"},
+        {"<Tasklist><Task></Region></Tasklist>", "第 1 行", "开始标签和结束标签不对应"},
+        {"<Tasklist/><Tasklist/>", "第 1 行", "多余的内容"},
+        {"<Tasklist><Task Title=\"a\" Title=\"b\"/></Tasklist>", "第 1 行", "属性 Title 重复出现"},
+        {"<Tasklist>\x01</Tasklist>", "第 1 行", "不允许的字符"},
     };
     for (const Case &c : cases) {
         writeBytes(path(), c.bytes);
@@ -422,7 +433,12 @@ TEST_F(TaskFileTest, AFailedLoadSaysWhyAndAMissingFileSaysNothing) {
         QString error;
         EXPECT_FALSE(loadTasks(path(), l, &error));
         EXPECT_TRUE(error.startsWith("任务列表文件无法读取：")) << error.toStdString();
-        EXPECT_TRUE(error.contains(c.reason)) << error.toStdString();
+        EXPECT_TRUE(error.contains(c.place)) << error.toStdString();
+        EXPECT_TRUE(error.contains(QString::fromUtf8(c.reason))) << error.toStdString();
+        // Nothing in English but the names the file itself holds.
+        EXPECT_FALSE(error.section(QStringLiteral("（"), 0, 0)
+                         .contains(QRegularExpression(QStringLiteral("[A-Za-z]{6,}"))))
+            << error.toStdString();
         EXPECT_EQ(l.size(), 2);
     }
     QDir(dir.path()).mkdir("folder.dll");

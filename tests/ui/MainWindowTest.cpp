@@ -1,6 +1,7 @@
 // The main window on the real MainController with fake players, a fake tray
 // and answered dialogs: start-up effects, the list, the transport and the
 // bars, the tray rules, auto-run, skins and the information buttons.
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
@@ -130,7 +131,7 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     w.tray.onAdd = [&] {
         scheduleAtAdd = w.rig.controller.scheduleOn();
         tasksAtAdd = w.rig.controller.tasks().size();
-        pageAtAdd = w.window->webBrowser1()->pageText();
+        pageAtAdd = w.window->statusStrip()->pageText();
     };
     MainWindow &win = w.start();
 
@@ -144,12 +145,13 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_TRUE(w.rig.controller.scheduleOn());
     EXPECT_EQ(win.picDingShiShown(), 1);
     EXPECT_EQ(w.tray.tip, QStringLiteral("正在检测。。"));
-    EXPECT_TRUE(win.webBrowser1()->isVisible());
-    EXPECT_EQ(win.webBrowser1()->pictureFile(), w.rig.paths.appPath + "/user/pic/1.gif");
-    EXPECT_EQ(win.webBrowser1()->pictureGeometry().topLeft(), QPoint(5, 6));
-    EXPECT_TRUE(win.webBrowser1()->pictureAnimating());
+    EXPECT_TRUE(win.statusStrip()->isVisible());
+    EXPECT_EQ(win.statusStrip()->pictureFile(), w.rig.paths.appPath + "/user/pic/1.gif");
+    EXPECT_EQ(win.statusStrip()->pictureGeometry().topLeft(), QPoint(5, 6));
+    EXPECT_TRUE(win.statusStrip()->pictureAnimating());
     EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("停止定时"));   // the state a click switches
     EXPECT_EQ(win.focusWidget(), win.findChild<QWidget *>("Text1")); // as after a picture click
+    EXPECT_FALSE(win.findChild<QWidget *>("Text1")->focusPolicy() & Qt::TabFocus); // unseen
 
     // The list, the bars, the captions and tool tips.
     ASSERT_EQ(win.lvwTaskList()->topLevelItemCount(), 2);
@@ -179,8 +181,8 @@ TEST(MainWindow, StartUpOrderAndItsVisibleEffects) {
     EXPECT_FALSE(w.rig.controller.scheduleOn());
     EXPECT_EQ(win.picDingShiShown(), 0);
     EXPECT_EQ(w.tray.tip, QStringLiteral("所有任务都已停止！"));
-    EXPECT_TRUE(win.webBrowser1()->pictureFile().isEmpty());
-    EXPECT_EQ(win.webBrowser1()->pageColor(), QColor("#FFD9D9"));
+    EXPECT_TRUE(win.statusStrip()->pictureFile().isEmpty());
+    EXPECT_EQ(win.statusStrip()->pageColor(), QColor("#FFD9D9"));
     // cmdStart switches the same schedule, its caption following it.
     EXPECT_EQ(win.cmdStart()->text(), QStringLiteral("开始定时"));
     win.cmdStart()->click();
@@ -359,6 +361,12 @@ TEST(MainWindow, ErrorsShowWithoutBlocking) {
     EXPECT_TRUE(win.label("lblError")->text().endsWith(QStringLiteral("没找到Region: RegionID=4")));
     EXPECT_EQ(w.tray.messages, QStringList{QStringLiteral("没找到Region: RegionID=4")});
     EXPECT_TRUE(w.dialogs.infos.isEmpty());
+
+    // A live region: a notification named by its text (shown anew with each
+    // message, which is when screen readers speak notifications).
+    QAccessibleInterface *line = QAccessible::queryAccessibleInterface(win.label("lblError"));
+    EXPECT_EQ(line->role(), QAccessible::Notification);
+    EXPECT_EQ(line->text(QAccessible::Name), win.label("lblError")->text());
 }
 
 TEST(MainWindow, MissedStartsAreToldOnceAndStayOnTheLineUntilTheNextStart) {
@@ -429,7 +437,7 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     FakeMediaLengths lengths;
     MainWindow &win = w.start();
     win.setTaskDetailsView(new ShowTask(lengths));
-    ShowTask *view = win.showTask1();
+    ShowTask *view = win.taskView();
     view->resize(300, 120); // scrolls, so the return to the top shows
     view->setScroll(500);
 
@@ -454,13 +462,31 @@ TEST(MainWindow, DetailViewShowsTheClickedRowAndPlaysTaskOrSong) {
     // The title plays the disabled task; a song row plays that one file.
     auto clickRow = [view](ShowTask::RowKind kind) {
         const QRect box = view->content()->rowRect(view->rowIndex(kind));
-        click(view->hWnd(), Qt::LeftButton, box.topLeft() + QPoint(2, box.height() / 2));
+        click(view->content(), Qt::LeftButton, box.topLeft() + QPoint(2, box.height() / 2));
     };
     clickRow(ShowTask::RowKind::TitleRow);
     EXPECT_EQ(w.rig.mainPlayer.currentMedia().sourceURL, "/m/b.mp3");
     click(list->viewport(), Qt::LeftButton, row0.center());
     clickRow(ShowTask::RowKind::SongRow);
     EXPECT_EQ(w.rig.insertPlayer.currentMedia().sourceURL, "/m/a.mp3");
+
+    // By keyboard: the highlight shows its task, and Tab goes on from the
+    // list to its buttons, the rows, then the playback controls.
+    QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
+    QApplication::sendEvent(list, &down);
+    EXPECT_EQ(view->captions(ShowTask::RowKind::TitleRow), QStringList{"[×已禁用]B"});
+    auto nextStop = [](QWidget *w) {
+        do
+            w = w->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus) || !w->isEnabled() || !w->isVisible());
+        return w;
+    };
+    QWidget *taskButton = nextStop(list);
+    EXPECT_EQ(taskButton->objectName(), "cmdTaskList");
+    QWidget *dayButton = nextStop(taskButton); // 日程, beside it
+    EXPECT_EQ(dayButton->objectName(), "cmdDayView");
+    EXPECT_EQ(nextStop(dayButton), view->content());
+    EXPECT_TRUE(win.cmdPlay()->parentWidget()->isAncestorOf(nextStop(view->content())));
 }
 
 TEST(MainWindow, SkinsAtStartAndFromTheDialog) {

@@ -1,12 +1,19 @@
-// The main window's parts on their own: task list view, status strip, skins
-// and the click rule of the bars.
+// The main window's parts on their own: task list view, status strip, skins,
+// the click rule of the bars and the buttons' accessible actions.
+#include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "ui/UiTestSupport.h"
@@ -14,6 +21,7 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
+#include "ui/widgets/AccessibleActions.h"
 #include "ui/widgets/ClickBar.h"
 
 using namespace kolva;
@@ -50,9 +58,11 @@ TEST(TaskListView, ColumnsRowsIconsAndKeys) {
     EXPECT_EQ(view.headerItem()->text(0), "   index");
     EXPECT_EQ(view.headerItem()->text(1), QStringLiteral("开启时间"));
     EXPECT_EQ(view.headerItem()->text(2), QStringLiteral("      任务列表"));
-    EXPECT_EQ(view.columnWidth(0), 40);
-    EXPECT_EQ(view.columnWidth(1), 53);
-    EXPECT_EQ(view.columnWidth(2), 233);
+    // The designed widths, or wider where a caption needs it (never cut).
+    const int designed[] = {40, 53, 233};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(view.columnWidth(i), qMax(designed[i], view.header()->sectionSizeHint(i))) << i;
+    EXPECT_EQ(view.width(), view.header()->length() + 24);
     EXPECT_EQ(view.topLevelItemCount(), 0); // an empty list: columns, no rows
 
     view.fillTaskList({task(0, QStringLiteral("早操"), "07:30:00", true),
@@ -214,6 +224,51 @@ TEST(Skin, ShippedSkinsAreUsable) {
     }
 }
 
+TEST(Skin, TheKeyboardFocusShowsInEverySkinAndMovesNothing) {
+    const QString before = app().styleSheet();
+    for (const char *file :
+         {"", "/resources/user/compact.she.dll", "/resources/user/skins/dark.she",
+          "/resources/user/skins/classic.she"}) {
+        app().setStyleSheet(QString());
+        if (*file) {
+            ASSERT_TRUE(Skin::apply(app(), sourceRoot() + QString::fromLatin1(file))) << file;
+        }
+        QWidget window;
+        auto *layout = new QHBoxLayout(&window);
+        auto *push = new QPushButton(QStringLiteral("关于"));
+        auto *start = new QPushButton(QStringLiteral("开始定时"));
+        start->setObjectName(QStringLiteral("cmdStart"));
+        auto *tool = new QToolButton;
+        tool->setText(QStringLiteral("+"));
+        tool->setAutoRaise(true);
+        tool->setFocusPolicy(Qt::StrongFocus);
+        auto *box = new QCheckBox(QStringLiteral("开机自动启动"));
+        auto *bar = new ClickBar;
+        bar->setFixedSize(110, 12);
+        auto *elsewhere = new QLineEdit;
+        for (QWidget *w : std::initializer_list<QWidget *>{push, start, tool, box, bar, elsewhere})
+            layout->addWidget(w);
+        window.show();
+        window.activateWindow();
+        QCoreApplication::processEvents();
+        // Tab from the last control goes round to the first, and on.
+        elsewhere->setFocus(Qt::TabFocusReason);
+        for (QWidget *w : std::initializer_list<QWidget *>{push, start, tool, box, bar}) {
+            const QSize size = w->size();
+            const QImage plain = w->grab().toImage();
+            QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+            QApplication::sendEvent(QApplication::focusWidget(), &tab);
+            const std::string what = std::string(*file ? file : "no skin") + " " +
+                                     w->metaObject()->className() + " " +
+                                     w->objectName().toStdString();
+            ASSERT_TRUE(w->hasFocus()) << what;
+            EXPECT_NE(w->grab().toImage(), plain) << what;
+            EXPECT_EQ(w->size(), size) << what;
+        }
+    }
+    app().setStyleSheet(before);
+}
+
 TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
     // 120 twips = 8 px at 96 dpi, 12 px at 144 dpi.
     EXPECT_DOUBLE_EQ(ClickBar::clickFraction(0, 200, 96), 8.0 / 200);
@@ -227,7 +282,7 @@ TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
     bar.resize(200, 12);
     bar.show();
     QList<double> released;
-    QObject::connect(&bar, &ClickBar::leftReleased, [&](double f) { released.append(f); });
+    QObject::connect(&bar, &ClickBar::positionChosen, [&](double f) { released.append(f); });
     click(&bar, Qt::RightButton, QPoint(50, 6));
     click(&bar, Qt::MiddleButton, QPoint(50, 6));
     EXPECT_TRUE(released.isEmpty()); // only the left button acts
@@ -241,6 +296,24 @@ TEST(ClickBar, ReleaseFractionFollowsTheTwipsRule) {
     EXPECT_NEAR(bar.valueF(), 30.25, 1e-9);
     bar.setValueF(80); // beyond the end shows the end
     EXPECT_NEAR(bar.valueF(), 59.6, 1e-9);
+
+    // Keys move from the shown value as a click there would, within the ends.
+    bar.setRangeF(0, 200);
+    const struct {
+        double shown;
+        Qt::Key key;
+        double fraction;
+    } keys[] = {{100, Qt::Key_Right, 0.55}, {100, Qt::Key_Down, 0.45}, {100, Qt::Key_PageUp, 0.7},
+                {5, Qt::Key_PageDown, 0},   {100, Qt::Key_End, 1},     {196, Qt::Key_Up, 1}};
+    for (const auto &k : keys) {
+        released.clear();
+        bar.setValueF(k.shown);
+        QKeyEvent press(QEvent::KeyPress, k.key, Qt::NoModifier);
+        QApplication::sendEvent(&bar, &press);
+        ASSERT_EQ(released.size(), 1) << k.key;
+        EXPECT_NEAR(released.at(0), k.fraction, 1e-9) << k.key;
+    }
+    EXPECT_EQ(bar.focusPolicy(), Qt::StrongFocus);
 }
 
 TEST(Tray, ClickThatRestoresDependsOnTheHost) {
@@ -258,4 +331,34 @@ TEST(Tray, ClickThatRestoresDependsOnTheHost) {
     for (const Case &c : cases)
         EXPECT_EQ(Tray::restoresWindow(c.reason, c.notifierHost), c.restores)
             << "reason " << c.reason << ", notifier host " << c.notifierHost;
+}
+
+TEST(AccessibleActions, PressAndToggleAreTheUsersClickAfterTheReply) {
+    installAccessibleButtons();
+    QToolButton tool;
+    tool.setAccessibleName(QStringLiteral("添加任务"));
+    QCheckBox box(QStringLiteral("周&一"));
+    struct Case {
+        QAbstractButton *button;
+        QString action;
+        QAccessible::Role role;
+        QString name;
+    } cases[] = {
+        {&tool, QAccessibleActionInterface::pressAction(), QAccessible::Button, "添加任务"},
+        {&box, QAccessibleActionInterface::toggleAction(), QAccessible::CheckBox, "周一"},
+    };
+    for (const Case &c : cases) {
+        int clicks = 0;
+        QObject::connect(c.button, &QAbstractButton::clicked, [&] { ++clicks; });
+        QAccessibleInterface *button = QAccessible::queryAccessibleInterface(c.button);
+        ASSERT_TRUE(button && button->actionInterface());
+        EXPECT_EQ(button->role(), c.role);
+        EXPECT_EQ(button->text(QAccessible::Name), c.name);
+        ASSERT_TRUE(button->actionInterface()->actionNames().contains(c.action));
+        button->actionInterface()->doAction(c.action);
+        EXPECT_EQ(clicks, 0) << "the call returns before the work";
+        QCoreApplication::processEvents();
+        EXPECT_EQ(clicks, 1) << "then it runs as the user's click";
+    }
+    EXPECT_TRUE(QAccessible::queryAccessibleInterface(&box)->state().checked);
 }

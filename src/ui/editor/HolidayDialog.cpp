@@ -15,6 +15,7 @@
 
 #include "Version.h"
 #include "base/AtomicFile.h"
+#include "ui/widgets/CaptionFit.h"
 #include "ui/widgets/Dialogs.h"
 
 namespace kolva {
@@ -58,6 +59,7 @@ void HolidayDialog::buildWidgets() {
     m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(
         0, fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00..0000-00-00")) + 24);
+    keepCaptionsWhole(m_list->header());
 
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("lblHolidayNote"));
@@ -71,7 +73,7 @@ void HolidayDialog::buildWidgets() {
     m_date->setCalendarPopup(true);
     m_kind = new QComboBox(this);
     m_kind->setObjectName(QStringLiteral("cboHolidayKind"));
-    m_kind->setAccessibleName(QStringLiteral("休或班"));
+    m_kind->setAccessibleName(QStringLiteral("休/班"));
     m_kind->addItem(QStringLiteral("休"));
     m_kind->addItem(QStringLiteral("班"));
     m_kind->setToolTip(QStringLiteral("休：不上学、不上班；班：周末调休上班"));
@@ -103,11 +105,12 @@ void HolidayDialog::buildWidgets() {
     layout->addLayout(addRow);
     layout->addLayout(buttons);
 
-    setTabOrder(m_list, m_remove);
-    setTabOrder(m_remove, m_date);
+    // Tab in reading order: the list, the row that adds, the buttons below.
+    setTabOrder(m_list, m_date);
     setTabOrder(m_date, m_kind);
     setTabOrder(m_kind, m_add);
-    setTabOrder(m_add, m_save);
+    setTabOrder(m_add, m_remove);
+    setTabOrder(m_remove, m_save);
     setTabOrder(m_save, m_close);
 
     connect(m_add, &QPushButton::clicked, this, &HolidayDialog::addClick);
@@ -118,7 +121,7 @@ void HolidayDialog::buildWidgets() {
     connect(del, &QShortcut::activated, this, &HolidayDialog::removeClick);
     auto *save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, [this] {
-        if (m_save->isEnabled())
+        if (m_changed && m_writable)
             saveClick();
     });
 }

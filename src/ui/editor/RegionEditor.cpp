@@ -214,6 +214,8 @@ void RegionEditor::buildWidgets() {
     m_duration->setAccessibleName(QStringLiteral("时长"));
     m_duration->setMaximumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00:00:00000")) +
                                 12);
+    // A narrow window squeezes the row, never the time out of its box.
+    m_duration->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("00:00:00")) + 12);
     m_sort = new QCheckBox(QStringLiteral("随机播放"), picture);
     m_sort->setObjectName(QStringLiteral("Check1"));
     m_sort->setAccessibleName(QStringLiteral("随机播放"));
@@ -290,7 +292,13 @@ void RegionEditor::buildWidgets() {
             [this](QTreeWidgetItem *row) { modifyRow(row); });
     auto listKey = [this](QKeySequence key, void (RegionEditor::*action)()) {
         auto *shortcut = new QShortcut(key, m_list, nullptr, nullptr, Qt::WidgetShortcut);
-        connect(shortcut, &QShortcut::activated, this, action);
+        connect(shortcut, &QShortcut::activated, this, [this, action] {
+            // The row with the keyboard focus is the one meant when none is
+            // chosen (Tab into the list gives the focus, not a choice).
+            if (m_list->selectedItems().isEmpty() && m_list->currentItem())
+                m_list->currentItem()->setSelected(true);
+            (this->*action)();
+        });
     };
     listKey(QKeySequence(Qt::Key_Insert), &RegionEditor::cmdAddSongClick);
     listKey(QKeySequence(Qt::Key_Delete), &RegionEditor::cmdRemoveSongClick);

@@ -72,9 +72,9 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
     QString reason;
     const bool unreadable = exists && !loadTasks(m_taskFile, m_tasks, &reason);
     setChanged(false);
-    m_combo1->clear();
-    m_combo1->addItem(QStringLiteral("1 - 默认音量"));
-    m_combo1->addItem(QStringLiteral("2 - 自定义音量(0-100)"));
+    m_volumeModeBox->clear();
+    m_volumeModeBox->addItem(QStringLiteral("1 - 默认音量"));
+    m_volumeModeBox->addItem(QStringLiteral("2 - 自定义音量(0-100)"));
     loadTaskList();
     hookWheel();
     m_loading = false;
@@ -90,10 +90,6 @@ TaskEditor::TaskEditor(const QString &taskFile, Dialogs &dialogs, MediaLengths &
 }
 
 TaskEditor::~TaskEditor() = default;
-
-bool TaskEditor::isChanged() const {
-    return m_cmdSaveTask->isEnabled();
-}
 
 void TaskEditor::loadTaskList() {
     m_list->clear();
@@ -162,6 +158,14 @@ void TaskEditor::rowClicked(QTreeWidgetItem *row) {
     showRow(row);
 }
 
+void TaskEditor::showHighlightedRow() {
+    // The highlight and the form never differ for long: a row the user moved
+    // to is shown (through the prompt), or the highlight goes back.
+    QTreeWidgetItem *row = m_list->currentItem();
+    if (row && row->data(0, KeyRole).toString() != m_shownKey)
+        rowClicked(row);
+}
+
 void TaskEditor::showRow(QTreeWidgetItem *row) {
     const int index = findTaskIndex(idOfKey(row->data(0, KeyRole).toString()));
     if (index < 0)
@@ -183,24 +187,24 @@ void TaskEditor::showNothing() {
 
 void TaskEditor::displayTask(const Task &task) {
     const TaskForm form = taskFormOf(task);
-    m_text1[0]->setText(form.title);
-    m_combo1->setCurrentIndex(form.ownVolume ? 1 : 0);
-    m_text1[1]->setText(form.ownVolume ? form.volume : QStringLiteral("-1"));
-    m_text1[1]->setVisible(form.ownVolume);
-    m_text1[2]->setText(form.startTime);
-    m_text1[3]->setText(form.duration);
-    m_text1[4]->setText(form.stopTime);
-    m_option1[form.stopTimeMode ? 1 : 0]->setChecked(true);
-    m_text1[3]->setEnabled(!form.stopTimeMode);
-    m_text1[4]->setEnabled(form.stopTimeMode);
+    m_titleEdit->setText(form.title);
+    m_volumeModeBox->setCurrentIndex(form.ownVolume ? 1 : 0);
+    m_volumeEdit->setText(form.ownVolume ? form.volume : QStringLiteral("-1"));
+    m_volumeEdit->setVisible(form.ownVolume);
+    m_startTimeEdit->setText(form.startTime);
+    m_durationEdit->setText(form.duration);
+    m_stopTimeEdit->setText(form.stopTime);
+    (form.stopTimeMode ? m_stopTimeOption : m_durationOption)->setChecked(true);
+    m_durationEdit->setEnabled(!form.stopTimeMode);
+    m_stopTimeEdit->setEnabled(form.stopTimeMode);
     for (int i = 0; i < 7; ++i)
         m_dayBoxes[i]->setChecked(form.days & weekdayBit(i + 1));
     m_holidays->setChecked(form.holidays);
     m_catchUp->setCurrentIndex(int(form.catchUp));
     m_catchUpMinutes->setText(form.catchUpMinutes);
     m_catchUpMinutes->setVisible(form.catchUp == TaskForm::CatchUp::Minutes);
-    m_check1->setChecked(form.powerOff);
-    m_check2->setChecked(form.enabled);
+    m_powerOffBox->setChecked(form.powerOff);
+    m_enabledBox->setChecked(form.enabled);
     showRegions(task.Regions);
 }
 
@@ -234,7 +238,8 @@ void TaskEditor::cmdHolidaysClick() {
 }
 
 void TaskEditor::setChanged(bool changed) {
-    m_cmdSaveTask->setEnabled(changed && !m_shownKey.isEmpty());
+    m_changed = changed && !m_shownKey.isEmpty();
+    m_cmdSaveTask->setEnabled(m_changed);
 }
 
 bool TaskEditor::askToSave(bool withIcon) {
@@ -339,29 +344,31 @@ bool TaskEditor::cmdSaveTaskClick() {
     if (m_shownKey.isEmpty() || index < 0)
         return false;
     TaskForm form;
-    form.title = m_text1[0]->text();
-    form.ownVolume = m_combo1->currentIndex() == 1;
-    form.volume = m_text1[1]->text();
-    form.startTime = m_text1[2]->text();
-    form.stopTimeMode = m_option1[1]->isChecked();
-    form.duration = m_text1[3]->text();
-    form.stopTime = m_text1[4]->text();
+    form.title = m_titleEdit->text();
+    form.ownVolume = m_volumeModeBox->currentIndex() == 1;
+    form.volume = m_volumeEdit->text();
+    form.startTime = m_startTimeEdit->text();
+    form.stopTimeMode = m_stopTimeOption->isChecked();
+    form.duration = m_durationEdit->text();
+    form.stopTime = m_stopTimeEdit->text();
     form.days = shownDays();
     form.holidays = m_holidays->isChecked();
     form.catchUp = TaskForm::CatchUp(m_catchUp->currentIndex());
     form.catchUpMinutes = m_catchUpMinutes->text();
-    form.enabled = m_check2->isChecked();
-    form.powerOff = m_check1->isChecked();
+    form.enabled = m_enabledBox->isChecked();
+    form.powerOff = m_powerOffBox->isChecked();
     // Regions never scrolled into view are written from their records.
     for (const RegionSlot &slot : std::as_const(m_slots))
         form.regions.append({slot.number, slot.editor ? slot.editor->getRegion() : slot.region});
 
     const QString errors = validateTask(form);
     // Valid times show in their normalised form, also when the save is refused.
-    for (int i : {2, 3, 4}) {
-        const QString &text = i == 2 ? form.startTime : (i == 3 ? form.duration : form.stopTime);
-        if (m_text1[i]->text() != text)
-            m_text1[i]->setText(text);
+    const std::pair<QLineEdit *, const QString &> times[] = {{m_startTimeEdit, form.startTime},
+                                                             {m_durationEdit, form.duration},
+                                                             {m_stopTimeEdit, form.stopTime}};
+    for (const auto &[box, text] : times) {
+        if (box->text() != text)
+            box->setText(text);
     }
     if (!errors.isEmpty()) {
         m_dialogs.information(this, kTitle, errors);

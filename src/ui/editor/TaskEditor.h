@@ -16,6 +16,11 @@
 // is refused or cannot write the file keeps the window on the shown task with
 // the edits in place, also when it was asked by one of the two prompts.
 //
+// The list's highlight and the shown task never differ: moving the highlight
+// by keyboard shows that task through the prompt of a click (Cancel puts the
+// highlight back), and the row that takes the highlight from a removed task
+// is shown, so remove and move always act on the task on screen.
+//
 // Thread: UI thread only.
 
 #include <QDialog>
@@ -66,7 +71,8 @@ public:
     const TaskList &tasks() const { return m_tasks; }
     // The key of the shown task ("" when none is shown).
     QString shownKey() const { return m_shownKey; }
-    bool isChanged() const;
+    // The shown task has edits not saved yet (the save button shows it).
+    bool isChanged() const { return m_changed; }
 
     // The user's actions (buttons, row click, Ctrl+S); public for the tests.
     void cmdAddTaskClick();
@@ -88,15 +94,20 @@ public:
 
     // Controls by their role, for the tests.
     QTreeWidget *lvwTaskList() const { return m_list; }
-    QSplitter *splitter1() const { return m_splitter; }
-    QWidget *bg() const;       // the editor area (viewport)
-    QWidget *picture4() const; // the content panel
+    QSplitter *splitter() const { return m_splitter; }
+    QWidget *bg() const;           // the editor area (viewport)
+    QWidget *contentPanel() const; // what scrolls in it
     QScrollBar *vsc() const;
-    QLineEdit *text1(int index) const { return m_text1[index]; }
-    QComboBox *combo1() const { return m_combo1; }
-    QRadioButton *option1(int index) const { return m_option1[index]; }
-    QCheckBox *check1() const { return m_check1; }                   // 自动关机
-    QCheckBox *check2() const { return m_check2; }                   // 启用
+    QLineEdit *titleEdit() const { return m_titleEdit; }
+    QComboBox *volumeModeBox() const { return m_volumeModeBox; }
+    QLineEdit *volumeEdit() const { return m_volumeEdit; }
+    QLineEdit *startTimeEdit() const { return m_startTimeEdit; }
+    QRadioButton *durationOption() const { return m_durationOption; }
+    QLineEdit *durationEdit() const { return m_durationEdit; }
+    QRadioButton *stopTimeOption() const { return m_stopTimeOption; }
+    QLineEdit *stopTimeEdit() const { return m_stopTimeEdit; }
+    QCheckBox *powerOffBox() const { return m_powerOffBox; }         // 自动关机
+    QCheckBox *enabledBox() const { return m_enabledBox; }           // 启用
     QCheckBox *dayBox(int index) const { return m_dayBoxes[index]; } // 0 Monday .. 6 Sunday
     QPushButton *everyDayButton() const { return m_everyDay; }       // 每天
     QPushButton *workdaysButton() const { return m_workdays; }       // 工作日
@@ -132,6 +143,7 @@ private:
     void loadTaskList();
     void displayTask(const Task &task);
     void showRow(QTreeWidgetItem *row);
+    void showHighlightedRow();
     void showNothing();
     void fillRow(QTreeWidgetItem *row, const Task &task, bool fullStartTime);
     QTreeWidgetItem *rowOfKey(const QString &key) const;
@@ -145,6 +157,8 @@ private:
     // TaskEditorRegions.cpp
     void showRegions(const QVector<Region> &regions);
     RegionEditor *buildRegionEditor(int index);
+    RegionEditor *newRegionEditor();
+    void fitPanes();
     void buildVisibleRegions();
     void buildRegionsSlice();
     void linkTabOrder(int index);
@@ -164,7 +178,8 @@ private:
     QIcon m_enabledIcon;
     QIcon m_disabledIcon;
     bool m_loading = false;
-    QString m_shownKey; // the Tag of lblTaskInListView
+    bool m_changed = false; // only ever true while a task is shown
+    QString m_shownKey;     // the Tag of lblTaskInListView
 
     QSplitter *m_splitter = nullptr;
     QToolButton *m_taskButtons[4] = {};
@@ -173,11 +188,18 @@ private:
     QWidget *m_content = nullptr;
     QLabel *m_lblTask = nullptr;
     QLabel *m_lblTaskInListView = nullptr;
-    QLineEdit *m_text1[5] = {};
-    QComboBox *m_combo1 = nullptr;
-    QRadioButton *m_option1[2] = {};
-    QCheckBox *m_check1 = nullptr;
-    QCheckBox *m_check2 = nullptr;
+    // The task's own fields; the names in the comments are the controls'
+    // object names (what skins address).
+    QLineEdit *m_titleEdit = nullptr;         // Text1(0)
+    QComboBox *m_volumeModeBox = nullptr;     // Combo1
+    QLineEdit *m_volumeEdit = nullptr;        // Text1(1)
+    QLineEdit *m_startTimeEdit = nullptr;     // Text1(2)
+    QRadioButton *m_durationOption = nullptr; // Option1(0)
+    QLineEdit *m_durationEdit = nullptr;      // Text1(3)
+    QRadioButton *m_stopTimeOption = nullptr; // Option1(1)
+    QLineEdit *m_stopTimeEdit = nullptr;      // Text1(4)
+    QCheckBox *m_powerOffBox = nullptr;       // Check1
+    QCheckBox *m_enabledBox = nullptr;        // Check2
     QCheckBox *m_dayBoxes[7] = {};
     QPushButton *m_everyDay = nullptr;
     QPushButton *m_workdays = nullptr;

@@ -24,6 +24,7 @@
 #include "model/TaskValidation.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/TaskEditor.h"
+#include "ui/widgets/CaptionFit.h"
 
 namespace kolva {
 
@@ -84,11 +85,11 @@ void TaskEditor::buildWidgets() {
     QWidget *right = buildEditorPane();
     m_splitter->addWidget(left);
     m_splitter->addWidget(right);
-    // The bar stops 300 twips short of either edge.
+    // The bar stops 300 twips short of either edge (the editor pane also
+    // keeps the room of its rows, fitPanes).
     left->setMinimumWidth(twips(300) + 1);
     right->setMinimumWidth(twips(300));
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({twips(600 + 1200 + 3500) + 24, 600});
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -96,7 +97,7 @@ void TaskEditor::buildWidgets() {
 
     auto *save = new QShortcut(QKeySequence::Save, this);
     connect(save, &QShortcut::activated, this, [this] {
-        if (m_cmdSaveTask->isEnabled())
+        if (isChanged())
             cmdSaveTaskClick();
     });
 
@@ -104,7 +105,8 @@ void TaskEditor::buildWidgets() {
     setTabOrder(m_taskButtons[1], m_taskButtons[2]);
     setTabOrder(m_taskButtons[2], m_taskButtons[3]);
     setTabOrder(m_taskButtons[3], m_list);
-    setTabOrder(m_list, m_text1[0]);
+    setTabOrder(m_list, m_titleEdit);
+    fitPanes();
 }
 
 QWidget *TaskEditor::buildListPane() {
@@ -148,10 +150,16 @@ QWidget *TaskEditor::buildListPane() {
     m_list->setColumnWidth(0, twips(600));
     m_list->setColumnWidth(1, twips(1200));
     m_list->setColumnWidth(2, twips(3500));
+    keepCaptionsWhole(m_list->header());
     connect(m_list, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *row) { rowClicked(row); });
     connect(m_list, &QTreeWidget::itemActivated, this,
             [this](QTreeWidgetItem *row) { rowClicked(row); });
+    // The highlight moved by the keyboard (or an assistive technology) shows
+    // its task as a click does. The prompt is modal, so it comes after the
+    // key press or the call that moved the highlight has returned.
+    connect(m_list, &QTreeWidget::currentItemChanged, this,
+            [this] { QTimer::singleShot(0, this, &TaskEditor::showHighlightedRow); });
 
     auto *layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -170,6 +178,9 @@ QWidget *TaskEditor::buildEditorPane() {
     m_bg->setFrameShape(QFrame::NoFrame);
     m_bg->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_bg->verticalScrollBar()->setObjectName(QStringLiteral("vsc"));
+    // No stop of its own on the way through the form (a focus nobody could
+    // see): Tab goes from field to field and the area follows the focus.
+    m_bg->setFocusPolicy(Qt::NoFocus);
     // Region editors are built as they come into view, and the rest while
     // the event loop is idle (TaskEditorRegions.cpp).
     connect(m_bg->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -195,30 +206,30 @@ QWidget *TaskEditor::buildEditorPane() {
 
     auto *form = new QFormLayout;
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
-    m_text1[0] = namedBox("Text1_0", QStringLiteral("标题"), m_content);
+    m_titleEdit = namedBox("Text1_0", QStringLiteral("标题"), m_content);
     m_lblTaskInListView = new QLabel(QStringLiteral("标题"), m_content);
     m_lblTaskInListView->setObjectName(QStringLiteral("lblTaskInListView"));
-    m_lblTaskInListView->setBuddy(m_text1[0]);
-    form->addRow(m_lblTaskInListView, m_text1[0]);
+    m_lblTaskInListView->setBuddy(m_titleEdit);
+    form->addRow(m_lblTaskInListView, m_titleEdit);
 
-    m_combo1 = new QComboBox(m_content);
-    m_combo1->setObjectName(QStringLiteral("Combo1"));
-    m_combo1->setAccessibleName(QStringLiteral("音量方式"));
-    m_text1[1] = namedBox("Text1_1", QStringLiteral("音量"), m_content);
-    m_text1[1]->setMaximumWidth(80);
+    m_volumeModeBox = new QComboBox(m_content);
+    m_volumeModeBox->setObjectName(QStringLiteral("Combo1"));
+    m_volumeModeBox->setAccessibleName(QStringLiteral("音量模式"));
+    m_volumeEdit = namedBox("Text1_1", QStringLiteral("音量"), m_content);
+    m_volumeEdit->setMaximumWidth(80);
     auto *volumeRow = new QHBoxLayout;
-    volumeRow->addWidget(m_combo1);
-    volumeRow->addWidget(m_text1[1]);
+    volumeRow->addWidget(m_volumeModeBox);
+    volumeRow->addWidget(m_volumeEdit);
     volumeRow->addStretch();
     auto *volumeLabel = new QLabel(QStringLiteral("音量"), m_content);
-    volumeLabel->setBuddy(m_combo1);
+    volumeLabel->setBuddy(m_volumeModeBox);
     form->addRow(volumeLabel, volumeRow);
 
-    m_text1[2] = namedBox("Text1_2", QStringLiteral("开始时间"), m_content);
+    m_startTimeEdit = namedBox("Text1_2", QStringLiteral("开始时间"), m_content);
     auto *startLabel = new QLabel(QStringLiteral("开始时间"), m_content);
-    startLabel->setBuddy(m_text1[2]);
+    startLabel->setBuddy(m_startTimeEdit);
     auto *startRow = new QHBoxLayout;
-    startRow->addWidget(m_text1[2]);
+    startRow->addWidget(m_startTimeEdit);
     auto *hint = new QLabel(QStringLiteral("格式(时:分:秒) 例如 08:30:30"), m_content);
     hint->setObjectName(QStringLiteral("lblTimeHint"));
     startRow->addWidget(hint);
@@ -294,22 +305,23 @@ QWidget *TaskEditor::buildEditorPane() {
     connect(m_catchUp, &QComboBox::activated, this, &TaskEditor::markChanged);
     connect(m_catchUpMinutes, &QLineEdit::textChanged, this, &TaskEditor::markChanged);
 
-    const char *optionNames[2] = {"Option1_0", "Option1_1"};
-    const QString optionTexts[2] = {QStringLiteral("时长"), QStringLiteral("停止时间")};
-    for (int i = 0; i < 2; ++i) {
-        m_option1[i] = new QRadioButton(optionTexts[i], m_content);
-        m_option1[i]->setObjectName(QLatin1String(optionNames[i]));
-        m_text1[3 + i] = namedBox(i == 0 ? "Text1_3" : "Text1_4", optionTexts[i], m_content);
-        form->addRow(m_option1[i], m_text1[3 + i]);
-    }
+    // How the task ends: after a play time or at a time of day.
+    m_durationOption = new QRadioButton(QStringLiteral("时长"), m_content);
+    m_durationOption->setObjectName(QStringLiteral("Option1_0"));
+    m_durationEdit = namedBox("Text1_3", QStringLiteral("时长"), m_content);
+    form->addRow(m_durationOption, m_durationEdit);
+    m_stopTimeOption = new QRadioButton(QStringLiteral("停止时间"), m_content);
+    m_stopTimeOption->setObjectName(QStringLiteral("Option1_1"));
+    m_stopTimeEdit = namedBox("Text1_4", QStringLiteral("停止时间"), m_content);
+    form->addRow(m_stopTimeOption, m_stopTimeEdit);
 
-    m_check2 = new QCheckBox(QStringLiteral("启用"), m_content);
-    m_check2->setObjectName(QStringLiteral("Check2"));
-    m_check1 = new QCheckBox(QStringLiteral("自动关机"), m_content);
-    m_check1->setObjectName(QStringLiteral("Check1"));
+    m_enabledBox = new QCheckBox(QStringLiteral("启用"), m_content);
+    m_enabledBox->setObjectName(QStringLiteral("Check2"));
+    m_powerOffBox = new QCheckBox(QStringLiteral("自动关机"), m_content);
+    m_powerOffBox->setObjectName(QStringLiteral("Check1"));
     auto *checks = new QHBoxLayout;
-    checks->addWidget(m_check2);
-    checks->addWidget(m_check1);
+    checks->addWidget(m_enabledBox);
+    checks->addWidget(m_powerOffBox);
     checks->addStretch();
     form->addRow(QString(), checks);
     content->addLayout(form);
@@ -337,22 +349,23 @@ QWidget *TaskEditor::buildEditorPane() {
 
     connect(m_picAddNew, &QToolButton::clicked, this, &TaskEditor::picAddNewClick);
     connect(m_cmdSaveTask, &QToolButton::clicked, this, [this] { cmdSaveTaskClick(); });
-    for (QLineEdit *box : m_text1)
+    for (QLineEdit *box :
+         {m_titleEdit, m_volumeEdit, m_startTimeEdit, m_durationEdit, m_stopTimeEdit})
         connect(box, &QLineEdit::textChanged, this, &TaskEditor::markChanged);
-    connect(m_combo1, &QComboBox::activated, this, [this](int item) {
-        m_text1[1]->setText(item == 1 ? QStringLiteral("100") : QStringLiteral("-1"));
-        m_text1[1]->setVisible(item == 1);
+    connect(m_volumeModeBox, &QComboBox::activated, this, [this](int item) {
+        m_volumeEdit->setText(item == 1 ? QStringLiteral("100") : QStringLiteral("-1"));
+        m_volumeEdit->setVisible(item == 1);
         markChanged();
     });
-    for (int i = 0; i < 2; ++i) {
-        connect(m_option1[i], &QRadioButton::clicked, this, [this, i] {
-            m_text1[3]->setEnabled(i == 0);
-            m_text1[4]->setEnabled(i == 1);
+    for (QRadioButton *option : {m_durationOption, m_stopTimeOption}) {
+        connect(option, &QRadioButton::clicked, this, [this] {
+            m_durationEdit->setEnabled(m_durationOption->isChecked());
+            m_stopTimeEdit->setEnabled(m_stopTimeOption->isChecked());
             markChanged();
         });
     }
-    connect(m_check1, &QCheckBox::clicked, this, &TaskEditor::markChanged);
-    connect(m_check2, &QCheckBox::clicked, this, &TaskEditor::markChanged);
+    connect(m_powerOffBox, &QCheckBox::clicked, this, &TaskEditor::markChanged);
+    connect(m_enabledBox, &QCheckBox::clicked, this, &TaskEditor::markChanged);
 
     auto *layout = new QVBoxLayout(pane);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -364,7 +377,7 @@ QWidget *TaskEditor::bg() const {
     return m_bg;
 }
 
-QWidget *TaskEditor::picture4() const {
+QWidget *TaskEditor::contentPanel() const {
     return m_content;
 }
 

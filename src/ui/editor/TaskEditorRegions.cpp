@@ -15,10 +15,14 @@
 // Thread: UI thread.
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLayout>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "ui/editor/PagedScrollArea.h"
@@ -62,19 +66,7 @@ RegionEditor *TaskEditor::buildRegionEditor(int index) {
     RegionSlot &slot = m_slots[index];
     if (slot.editor)
         return slot.editor;
-    RegionEditor *editor = nullptr;
-    if (!m_spareRegions.isEmpty()) {
-        editor = m_spareRegions.takeLast();
-    } else {
-        editor = new RegionEditor(m_dialogs, m_lengths, m_content);
-        // Every editor keeps the height of its placeholder: a content panel
-        // a few pixels short for a moment would otherwise squeeze (resize
-        // and lay out again) every built editor at each new one.
-        editor->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-        connect(editor, &RegionEditor::RegionChanged, this, &TaskEditor::markChanged);
-        connect(editor, &RegionEditor::RegionRemoved, this,
-                [this, editor] { regionRemoved(editor); });
-    }
+    RegionEditor *editor = m_spareRegions.isEmpty() ? newRegionEditor() : m_spareRegions.takeLast();
     editor->setObjectName(QStringLiteral("ctlR_%1").arg(slot.number));
     editor->createRegion(slot.number, slot.region);
     // Layout item i stands for slot i: a spacer until now, or nothing yet
@@ -92,10 +84,38 @@ RegionEditor *TaskEditor::buildRegionEditor(int index) {
     return editor;
 }
 
+RegionEditor *TaskEditor::newRegionEditor() {
+    auto *editor = new RegionEditor(m_dialogs, m_lengths, m_content);
+    // Every editor keeps the height of its placeholder: a content panel a
+    // few pixels short for a moment would otherwise squeeze (resize and lay
+    // out again) every built editor at each new one.
+    editor->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    connect(editor, &RegionEditor::RegionChanged, this, &TaskEditor::markChanged);
+    connect(editor, &RegionEditor::RegionRemoved, this, [this, editor] { regionRemoved(editor); });
+    return editor;
+}
+
+void TaskEditor::fitPanes() {
+    // The editor pane keeps the room a region's rows need (none of their
+    // captions or boxes is cut), and the window opens wide enough for it
+    // beside the whole list. The editor measured waits among the spares.
+    RegionEditor *sample = newRegionEditor();
+    sample->hide();
+    sample->ensurePolished();
+    m_spareRegions.append(sample);
+    const QMargins margins = m_content->layout()->contentsMargins();
+    const int editorPane = sample->minimumSizeHint().width() + margins.left() + margins.right() +
+                           vsc()->sizeHint().width();
+    m_bg->parentWidget()->setMinimumWidth(editorPane);
+    const int listPane = m_list->header()->length() + 24; // with its frame and scroll bar
+    resize(qMax(width(), listPane + m_splitter->handleWidth() + editorPane), height());
+    m_splitter->setSizes({listPane, width() - listPane - m_splitter->handleWidth()});
+}
+
 void TaskEditor::linkTabOrder(int index) {
     // Tab goes through the regions in display order, then to 添加区间 and
     // 保存任务, whatever order their editors were built in.
-    QWidget *previous = m_check1; // the last control of the task's own fields
+    QWidget *previous = m_powerOffBox; // the last control of the task's own fields
     for (int j = index - 1; j >= 0; --j) {
         if (m_slots[j].editor) {
             previous = m_slots[j].editor->focusOrder().constLast();

@@ -16,6 +16,7 @@
 #include "ui/main/Tray.h"
 #include "ui/taskview/ShowTask.h"
 #include "ui/widgets/ClickBar.h"
+#include "ui/widgets/LiveLine.h"
 #include "ui/widgets/WheelHook.h"
 
 namespace kolva {
@@ -23,7 +24,7 @@ namespace kolva {
 MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &dialogs, Tray &tray,
                        const AutoRun &autoRun, QWidget *parent)
     : QMainWindow(parent), m_app(app), m_controller(controller), m_dialogs(dialogs), m_tray(tray),
-      m_autoRun(autoRun), m_mouseTaskControl(new WheelHook(this)) {
+      m_autoRun(autoRun), m_taskViewWheel(new WheelHook(this)) {
     setObjectName(QStringLiteral("fMain"));
     setWindowTitle(QStringLiteral(KOLVA_TITLE));
     const QIcon icon(m_controller.paths().appPath + QStringLiteral("/user/pic/kolva.png"));
@@ -35,17 +36,18 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     connect(m_cmdTaskList, &QPushButton::clicked, this, &MainWindow::cmdTaskListClicked);
     connect(m_cmdDayView, &QPushButton::clicked, this, &MainWindow::cmdDayViewClicked);
     connect(m_cmdPlay, &QToolButton::clicked, &m_controller, &MainController::cmdPlayClicked);
-    connect(m_pgPlay, &ClickBar::leftReleased, &m_controller, &MainController::seekClicked);
-    connect(m_pgVolume, &ClickBar::leftReleased, &m_controller, &MainController::volumeClicked);
+    connect(m_pgPlay, &ClickBar::positionChosen, &m_controller, &MainController::seekClicked);
+    connect(m_pgVolume, &ClickBar::positionChosen, &m_controller, &MainController::volumeClicked);
     connect(m_cmdStart, &QPushButton::clicked, &m_controller, &MainController::cmdStartClicked);
     for (int i = 0; i < 2; ++i)
         connect(m_picDingShi[i], &QToolButton::clicked, this, [this, i] { picDingShiClicked(i); });
-    // toggled also fires when start-up sets the box; the tag guard stops that.
+    // toggled also fires when start-up shows the entry; showAutoRunState
+    // blocks it there.
     connect(m_chkAutoRun, &QCheckBox::toggled, this, &MainWindow::chkAutoRunToggled);
     connect(m_cmdSkin, &QPushButton::clicked, this, &MainWindow::cmdSkinClicked);
-    connect(m_command1, &QPushButton::clicked, this, &MainWindow::command1Clicked);
-    connect(m_command2, &QPushButton::clicked, this, &MainWindow::command2Clicked);
-    connect(m_command3, &QPushButton::clicked, this, &MainWindow::command3Clicked);
+    connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::aboutClicked);
+    connect(m_webPageButton, &QPushButton::clicked, this, &MainWindow::webPageClicked);
+    connect(m_helpButton, &QPushButton::clicked, this, &MainWindow::helpClicked);
 
     connect(&m_controller, &MainController::displayChanged, this, &MainWindow::refreshDisplay);
     connect(&m_controller, &MainController::tasksChanged, this, &MainWindow::fillTaskList);
@@ -75,11 +77,11 @@ QToolButton *MainWindow::picDingShi(int index) const {
 }
 
 void MainWindow::setTaskDetailsView(ShowTask *view) {
-    m_showTask1 = view;
+    m_taskView = view;
     connect(view, &ShowTask::PlayTask, &m_controller, &MainController::playTaskById);
     connect(view, &ShowTask::PlaySong, &m_controller, &MainController::playSong);
     if (m_startUpDone) // set after start-up: hooked at once
-        m_mouseTaskControl->hookWheel(view->hWnd(), [view](bool up) { view->vscScroll(up); });
+        m_taskViewWheel->hookWheel(view->content(), [view](bool up) { view->vscScroll(up); });
     if (m_detailsPlaceholder) {
         m_detailsPlaceholder->hide();
         m_detailsPlaceholder->deleteLater();
@@ -88,6 +90,13 @@ void MainWindow::setTaskDetailsView(ShowTask *view) {
     view->setParent(m_detailsHost);
     m_detailsHost->layout()->addWidget(view);
     view->show();
+    // Tab reaches its rows where they are read: after the list and its
+    // buttons, before the playback controls.
+    QWidget *before = m_cmdPlay->previousInFocusChain();
+    while (before != m_cmdPlay && before->focusPolicy() == Qt::NoFocus)
+        before = before->previousInFocusChain(); // setTabOrder takes focusable ones only
+    if (before != view->content())
+        setTabOrder(before, view->content());
 }
 
 int MainWindow::picDingShiShown() const {
@@ -173,8 +182,7 @@ void MainWindow::showHistoryLine(const QString &line) {
     // wide gaps between date, event, title and detail.
     QString shown = line;
     shown.replace(QLatin1Char('\t'), QStringLiteral("  "));
-    m_lblError->setText(shown.trimmed());
-    m_lblError->show();
+    m_lblError->say(shown.trimmed());
 }
 
 void MainWindow::showMissedStarts(const QString &message) {
@@ -197,8 +205,7 @@ void MainWindow::showError(const QString &message) {
     // Never modal: the schedule goes on while the user reads it. The time
     // tells a fresh error from an old one.
     const QString when = m_controller.display().clock;
-    m_lblError->setText(when.isEmpty() ? message : when + QLatin1Char(' ') + message);
-    m_lblError->show();
+    m_lblError->say(when.isEmpty() ? message : when + QLatin1Char(' ') + message);
     if (m_tray.isAvailable() && m_tray.isAdded())
         m_tray.showMessage(QStringLiteral(KOLVA_TITLE), message);
 }

@@ -30,6 +30,7 @@ class ShowTask;
 class WheelHook;
 class ClickBar;
 class Dialogs;
+class LiveLine;
 class MainController;
 class StatusStrip;
 class TaskListView;
@@ -50,7 +51,7 @@ public:
     // Opens (or raises) the day view "日程" beside the window, without waiting.
     using DayViewOpener = std::function<void(QWidget *owner)>;
     void setDayViewOpener(DayViewOpener opener) { m_openDayView = std::move(opener); }
-    // Puts the detail view (showTask1) into its place in the window: a list
+    // Puts the detail view into its place in the window: a list
     // click shows the Task there, its PlayTask and PlaySong play, and the
     // wheel pages it from the first timerLoad tick on.
     void setTaskDetailsView(ShowTask *view);
@@ -60,16 +61,16 @@ public:
     static QString soundOutputMissingText() {
         return QStringLiteral("没有可用的声音输出设备，正在重试…");
     }
-    ShowTask *showTask1() const { return m_showTask1; }
+    ShowTask *taskView() const { return m_taskView; } // showTask1
     QWidget *taskDetailsHost() const { return m_detailsHost; }
 
-    // The web page Command2 opens.
+    // The web page "官方网站" opens.
     static QString webPageAddress();
     static QString aboutText();
 
     // Controls, for tests and the detail-view wiring.
     TaskListView *lvwTaskList() const { return m_taskList; }
-    StatusStrip *webBrowser1() const { return m_strip; }
+    StatusStrip *statusStrip() const { return m_strip; } // WebBrowser1
     ClickBar *pgPlay() const { return m_pgPlay; }
     ClickBar *pgVolume() const { return m_pgVolume; }
     QToolButton *cmdPlay() const { return m_cmdPlay; }
@@ -128,9 +129,9 @@ private:
     void cmdDayViewClicked();
     void chkAutoRunToggled(bool checked);
     void cmdSkinClicked();
-    void command1Clicked();
-    void command2Clicked();
-    void command3Clicked();
+    void aboutClicked();
+    void webPageClicked();
+    void helpClicked();
     void picDingShiClicked(int index);
 
     QApplication &m_app;
@@ -141,13 +142,12 @@ private:
 
     TaskEditorOpener m_openTaskEditor;
     DayViewOpener m_openDayView;
-    ShowTask *m_showTask1 = nullptr;
-    WheelHook *m_mouseTaskControl = nullptr; // the detail view's wheel hook
+    ShowTask *m_taskView = nullptr;
+    WheelHook *m_taskViewWheel = nullptr; // the detail view's wheel hook (mMouseTaskControl)
 
     QTimer m_timerLoad;
     bool m_startUpDone = false;
     bool m_unloaded = false;
-    QString m_autoRunTag; // chkAutoRun's tag: "self" while start-up sets it
     QString m_cmdPlayTag = QStringLiteral("0");
     QString m_cmdPlayPicture; // path of the picture on cmdPlay
 
@@ -165,7 +165,7 @@ private:
     QLabel *m_lblRegion = nullptr;
     QLabel *m_lblTimeing = nullptr;
     QLabel *m_lblTime = nullptr;
-    QLabel *m_lblError = nullptr;
+    LiveLine *m_lblError = nullptr; // read out by screen readers when it changes
     QLabel *m_lblSoundOutput = nullptr;
     QToolButton *m_cmdPlay = nullptr;
     ClickBar *m_pgPlay = nullptr;
@@ -175,10 +175,10 @@ private:
     QToolButton *m_picDingShi[2] = {nullptr, nullptr};
     QCheckBox *m_chkAutoRun = nullptr;
     QPushButton *m_cmdSkin = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_command2 = nullptr;
-    QPushButton *m_command3 = nullptr;
-    QLineEdit *m_text1 = nullptr;
+    QPushButton *m_aboutButton = nullptr;    // Command1 "关于"
+    QPushButton *m_webPageButton = nullptr;  // Command2 "官方网站"
+    QPushButton *m_helpButton = nullptr;     // Command3 "帮助"
+    QLineEdit *m_scheduleFocusBox = nullptr; // Text1: the focus after the schedule pictures
     StatusStrip *m_strip = nullptr;
     QMenu *m_mnuTray = nullptr;
 };

@@ -20,6 +20,7 @@
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/widgets/ClickBar.h"
+#include "ui/widgets/LiveLine.h"
 
 namespace kolva {
 
@@ -70,7 +71,8 @@ void MainWindow::buildWidgets() {
     outer->addWidget(buildPlaybackPane(), 0);
     outer->addWidget(buildBottomBar(), 0);
 
-    m_lblError = namedLabel("lblError", central);
+    m_lblError = new LiveLine(central);
+    m_lblError->setObjectName(QStringLiteral("lblError"));
     m_lblError->setWordWrap(true);
     m_lblError->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_lblError->hide();
@@ -83,13 +85,16 @@ void MainWindow::buildWidgets() {
 
     // Text1 takes the focus after the schedule pictures; it is kept out of
     // sight like the original's one-pixel box.
-    m_text1 = new QLineEdit(central);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setFixedSize(1, 1);
-    m_text1->setFrame(false);
-    m_text1->setReadOnly(true);
-    m_text1->setAccessibleName(QStringLiteral("定时状态"));
-    m_text1->move(-10, -10);
+    m_scheduleFocusBox = new QLineEdit(central);
+    m_scheduleFocusBox->setObjectName(QStringLiteral("Text1"));
+    m_scheduleFocusBox->setFixedSize(1, 1);
+    m_scheduleFocusBox->setFrame(false);
+    m_scheduleFocusBox->setReadOnly(true);
+    m_scheduleFocusBox->setAccessibleName(QStringLiteral("定时状态"));
+    // Given the focus by the program only: Tab never stops where nobody
+    // could see the focus.
+    m_scheduleFocusBox->setFocusPolicy(Qt::ClickFocus);
+    m_scheduleFocusBox->move(-10, -10);
 
     setCentralWidget(central);
     resize(860, 560);
@@ -238,13 +243,13 @@ QWidget *MainWindow::buildBottomBar() {
     row->addWidget(m_chkAutoRun);
     row->addStretch(1);
     m_cmdSkin = namedButton("cmdSkin", QStringLiteral("皮肤"), bar);
-    m_command1 = namedButton("Command1", QStringLiteral("关于"), bar);
-    m_command2 = namedButton("Command2", QStringLiteral("官方网站"), bar);
-    m_command3 = namedButton("Command3", QStringLiteral("帮助"), bar);
+    m_aboutButton = namedButton("Command1", QStringLiteral("关于"), bar);
+    m_webPageButton = namedButton("Command2", QStringLiteral("官方网站"), bar);
+    m_helpButton = namedButton("Command3", QStringLiteral("帮助"), bar);
     row->addWidget(m_cmdSkin);
-    row->addWidget(m_command1);
-    row->addWidget(m_command2);
-    row->addWidget(m_command3);
+    row->addWidget(m_aboutButton);
+    row->addWidget(m_webPageButton);
+    row->addWidget(m_helpButton);
     return bar;
 }
 

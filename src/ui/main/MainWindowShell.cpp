@@ -47,8 +47,8 @@ void MainWindow::timerLoadTick() {
     // 1. The default skin (silently nothing when it is missing or broken).
     applyDefaultSkin();
     // 2. The detail view's wheel hook (mMouseTaskControl).
-    if (ShowTask *view = m_showTask1)
-        m_mouseTaskControl->hookWheel(view->hWnd(), [view](bool up) { view->vscScroll(up); });
+    if (ShowTask *view = m_taskView)
+        m_taskViewWheel->hookWheel(view->content(), [view](bool up) { view->vscScroll(up); });
     // 3. The auto-run box shows the entry without rewriting it.
     showAutoRunState();
     // 4. Status page (schedule still off), then the tray icon.
@@ -83,7 +83,7 @@ void MainWindow::timerLoadTick() {
         // As a click on picture 0, the focus moving to Text1 included; the
         // start-up also looks back over the seconds of today before it.
         m_controller.startScheduleAtStartUp(); // scheduleChanged updates the window
-        m_text1->setFocus();
+        m_scheduleFocusBox->setFocus();
         m_startUpDone = true;
         emit startUpFinished();
     });
@@ -94,14 +94,12 @@ void MainWindow::applyDefaultSkin() {
 }
 
 void MainWindow::showAutoRunState() {
-    m_autoRunTag = QStringLiteral("self");
+    // Showing the entry is no request to change it.
+    const QSignalBlocker quiet(m_chkAutoRun);
     m_chkAutoRun->setChecked(m_autoRun.isAutoRun());
-    m_autoRunTag.clear();
 }
 
 void MainWindow::chkAutoRunToggled(bool checked) {
-    if (m_autoRunTag == QLatin1String("self"))
-        return;
     // A failure is told and the box goes back to what is really there.
     QString error;
     if (!m_autoRun.setAutoRun(checked, &error)) {
@@ -165,18 +163,18 @@ void MainWindow::formUnload() {
     m_timerLoad.stop();
     m_controller.stopTimers();
     m_tray.remove();
-    m_mouseTaskControl->unhookWheel();
+    m_taskViewWheel->unhookWheel();
     // Nothing is saved here: the task list is written only by the editor.
 }
 
 void MainWindow::lvwTaskListClicked(int taskId) {
     for (const Task &task : m_controller.tasks()) {
         if (task.TaskID == taskId) {
-            if (m_showTask1) {
-                m_showTask1->showTask(task);
-                m_showTask1->setScroll(0); // back to the top
+            if (m_taskView) {
+                m_taskView->showTask(task);
+                m_taskView->setScroll(0); // back to the top
             }
-            return;                        // nothing plays
+            return;                       // nothing plays
         }
     }
 }
@@ -201,15 +199,15 @@ void MainWindow::cmdSkinClicked() {
         Skin::apply(m_app, file);
 }
 
-void MainWindow::command1Clicked() {
+void MainWindow::aboutClicked() {
     m_dialogs.information(this, QStringLiteral(KOLVA_TITLE), aboutText());
 }
 
-void MainWindow::command2Clicked() {
+void MainWindow::webPageClicked() {
     m_dialogs.openUrl(QUrl(webPageAddress()));
 }
 
-void MainWindow::command3Clicked() {
+void MainWindow::helpClicked() {
     const QString help = m_controller.paths().helpFile();
     if (QFileInfo(help).isFile())
         m_dialogs.openUrl(QUrl::fromLocalFile(help));
@@ -217,7 +215,7 @@ void MainWindow::command3Clicked() {
 
 void MainWindow::picDingShiClicked(int index) {
     m_controller.picDingShiClicked(index);
-    m_text1->setFocus();
+    m_scheduleFocusBox->setFocus();
 }
 
 } // namespace kolva

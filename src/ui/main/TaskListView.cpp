@@ -1,9 +1,13 @@
 #include "ui/main/TaskListView.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QPainter>
 #include <QPixmap>
+#include <QTimer>
 #include <cmath>
+
+#include "ui/widgets/CaptionFit.h"
 
 namespace kolva {
 
@@ -40,13 +44,26 @@ TaskListView::TaskListView(QWidget *parent)
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item, int) {
         // The row just clicked (the current item), also when several rows
         // are selected.
-        QTreeWidgetItem *row = item ? item : currentItem();
-        if (!row)
-            return;
-        const int id = taskIdFromKey(row->data(0, KeyRole).toString());
-        if (id >= 0)
-            emit taskClicked(id);
+        reportRow(item ? item : currentItem());
     });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *row) {
+        if (!m_pressing)
+            reportRow(row);
+    });
+}
+
+void TaskListView::mousePressEvent(QMouseEvent *event) {
+    m_pressing = true;
+    QTreeWidget::mousePressEvent(event);
+    m_pressing = false;
+}
+
+void TaskListView::reportRow(const QTreeWidgetItem *row) {
+    if (!row)
+        return;
+    const int id = taskIdFromKey(row->data(0, KeyRole).toString());
+    if (id >= 0)
+        emit taskClicked(id);
 }
 
 void TaskListView::initTaskListView() {
@@ -63,18 +80,29 @@ void TaskListView::initTaskListView() {
         {QStringLiteral("   index"), QStringLiteral("开启时间"), QStringLiteral("      任务列表")});
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
-    // The widths are pixels at 96 dpi; the header font is made small enough
-    // for "开启时间" to fit its column (a cut caption tells nothing).
+    // The widths are pixels at 96 dpi, and the least a column gets: one
+    // whose caption needs more at this font and DPI is widened (a cut
+    // caption tells nothing), and the list with it.
     const double scale = logicalDpiX() / 96.0;
     const int widths[] = {40, 53, 233};
     for (int i = 0; i < 3; ++i)
         setColumnWidth(i, int(std::lround(widths[i] * scale)));
-    QFont headerFont = header()->font();
-    const int room = columnWidth(1) - int(std::lround(8 * scale));
-    while (headerFont.pointSizeF() > 6 &&
-           QFontMetrics(headerFont).horizontalAdvance(QStringLiteral("开启时间")) > room)
-        headerFont.setPointSizeF(headerFont.pointSizeF() - 0.5);
-    header()->setFont(headerFont);
+    keepCaptionsWhole(header());
+    fitWidthToColumns();
+}
+
+void TaskListView::changeEvent(QEvent *event) {
+    QTreeWidget::changeEvent(event);
+    // Another skin or font: once the header has widened its captions.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        QTimer::singleShot(0, this, &TaskListView::fitWidthToColumns);
+}
+
+void TaskListView::fitWidthToColumns() {
+    // The columns, and the room the design leaves for the frame and a
+    // scroll bar (350 px in all at 96 dpi).
+    const double scale = logicalDpiX() / 96.0;
+    setFixedWidth(header()->length() + int(std::lround(24 * scale)));
 }
 
 void TaskListView::fillTaskList(const TaskList &tasks,

@@ -30,6 +30,9 @@ public:
     void fillTaskList(const TaskList &tasks,
                       const std::function<bool(const Task &)> &playsToday = {});
 
+    // As wide as the columns with room for the frame and a scroll bar.
+    void fitWidthToColumns();
+
     // ImageList1 (1-based, as the rows refer to it).
     QIcon listImage(int index) const;
     QString rowKey(int row) const;
@@ -39,10 +42,18 @@ public:
     static int taskIdFromKey(const QString &key);
 
 signals:
-    // A row was clicked: the TaskID in its key, for the detail view.
+    // A row was clicked, or reached by the keyboard (the highlight moved to
+    // it): the TaskID in its key, for the detail view.
     void taskClicked(int taskId);
 
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
 private:
+    void reportRow(const QTreeWidgetItem *row);
+
+    bool m_pressing = false; // a press moves the highlight; its click reports it
     QIcon m_enabledImage;
     QIcon m_disabledImage;
 };

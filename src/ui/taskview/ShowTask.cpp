@@ -8,6 +8,7 @@
 #include <cmath>
 #include <optional>
 
+#include "Version.h"
 #include "model/PlayDays.h"
 #include "model/TaskExchange.h"
 #include "playback/MediaLengths.h"
@@ -61,17 +62,20 @@ ShowTask::ShowTask(MediaLengths &lengths, const QString &handCursorFile, const Q
     m_vsc->setRange(0, 0);
     m_vsc->hide();
     connect(m_vsc, &QScrollBar::valueChanged, this, &ShowTask::placeContent);
-    m_bg = new QWidget(this);
-    m_bg->setObjectName(QStringLiteral("bg"));
-    m_picture4 = new TaskRows(loadCursor(handCursorFile),
-                              pictureFile.isEmpty() ? QPixmap() : QPixmap(pictureFile), m_bg);
-    connect(m_picture4, &TaskRows::activated, this, &ShowTask::rowActivated);
-    connect(m_picture4, &TaskRows::currentRowChanged, this, &ShowTask::scrollRowIn);
+    m_viewport = new QWidget(this);
+    m_viewport->setObjectName(QStringLiteral("bg"));
+    m_rows = new TaskRows(loadCursor(handCursorFile),
+                          pictureFile.isEmpty() ? QPixmap() : QPixmap(pictureFile), m_viewport);
+    connect(m_rows, &TaskRows::activated, this, &ShowTask::rowActivated);
+    connect(m_rows, &TaskRows::currentRowChanged, this, &ShowTask::scrollRowIn);
     connect(&m_lengths, &MediaLengths::lengthKnown, this, &ShowTask::lengthKnown);
 
     // The design captions until the window shows a Task.
-    m_picture4->setRows({{TaskRows::TitleRow, QStringLiteral("KOLVA定时播放器"), 600},
-                         {TaskRows::TaskInfoRow, QStringLiteral("欢迎使用KOLVA定时播放器"), 915}});
+    m_rows->setRows(
+        {{TaskRows::TitleRow, QStringLiteral("KOLVA定时播放器"), 600},
+         {TaskRows::TaskInfoRow,
+          QStringLiteral("欢迎使用KOLVA定时播放器 版本v") + QStringLiteral(KOLVA_VERSION_TEXT),
+          915}});
     updateViewport();
 }
 
@@ -187,7 +191,7 @@ void ShowTask::drawTask() {
         }
         y += 1500 + 510 * int(r.Songs.size() - 1);
     }
-    m_picture4->setRows(std::move(rows));
+    m_rows->setRows(std::move(rows));
     m_contentTwips = y;
     updateViewport();
 }
@@ -203,16 +207,16 @@ void ShowTask::rowActivated(int index) {
 void ShowTask::scrollRowIn(int index) {
     // Keyboard users see the row they are on.
     const int top = rows().at(index).topTwips;
-    const int bottom = top + pixelsToTwips(m_picture4->rowRect(index).height());
+    const int bottom = top + pixelsToTwips(m_rows->rowRect(index).height());
     const int value = m_vsc->isHidden() ? 0 : m_vsc->value();
-    if (top < value || bottom > value + pixelsToTwips(m_bg->height()))
+    if (top < value || bottom > value + pixelsToTwips(m_viewport->height()))
         setScroll(qMax(0, top - 360));
 }
 
 void ShowTask::lengthKnown(const QString &path, double seconds) {
     const auto found = m_rowsByFile.values(path);
     for (int row : found)
-        m_picture4->setUnplayable(row, !MediaLengths::isPlayable(seconds));
+        m_rows->setUnplayable(row, !MediaLengths::isPlayable(seconds));
 }
 
 void ShowTask::resizeEvent(QResizeEvent *event) {
@@ -226,9 +230,9 @@ void ShowTask::updateViewport() {
     const int vscWidth = m_vsc->sizeHint().width();
     m_vsc->setGeometry(w - vscWidth, 0, vscWidth, h);
     const int margin = twipsToPixels(120);
-    m_bg->setGeometry(margin, margin, qMax(0, w - margin - vscWidth - margin),
-                      qMax(0, h - 2 * margin));
-    const int bgTwips = pixelsToTwips(m_bg->height());
+    m_viewport->setGeometry(margin, margin, qMax(0, w - margin - vscWidth - margin),
+                            qMax(0, h - 2 * margin));
+    const int bgTwips = pixelsToTwips(m_viewport->height());
     const QSignalBlocker block(m_vsc);
     if (m_contentTwips > bgTwips) {
         const int max = m_contentTwips - bgTwips;
@@ -246,7 +250,8 @@ void ShowTask::updateViewport() {
 
 void ShowTask::placeContent() {
     const int value = m_vsc->isHidden() ? 0 : m_vsc->value();
-    m_picture4->setGeometry(0, -twipsToPixels(value), m_bg->width(), twipsToPixels(m_contentTwips));
+    m_rows->setGeometry(0, -twipsToPixels(value), m_viewport->width(),
+                        twipsToPixels(m_contentTwips));
 }
 
 void ShowTask::setScroll(int value) {

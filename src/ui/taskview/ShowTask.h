@@ -56,20 +56,20 @@ public:
     // One page step up or down; nothing while all content fits.
     void vscScroll(bool up);
 
-    // The content panel (what the wheel hook watches), painting the rows.
-    QWidget *hWnd() const { return m_picture4; }
-    TaskRows *content() const { return m_picture4; }
+    // The content panel painting the rows (Picture4, the window the wheel
+    // hook watches).
+    TaskRows *content() const { return m_rows; }
     QScrollBar *vsc() const { return m_vsc; }
     // The row model: all rows in order of their tops (twips in the content).
-    const QVector<Row> &rows() const { return m_picture4->rows(); }
+    const QVector<Row> &rows() const { return m_rows->rows(); }
     // Index of the n-th row of a kind in rows(), -1 when there is none.
     int rowIndex(RowKind kind, int n = 0) const;
     // Captions of all rows of a kind, in order.
     QStringList captions(RowKind kind) const;
     int contentHeightTwips() const { return m_contentTwips; }
 
-    int twipsToPixels(int twips) const { return m_picture4->twipsToPixels(twips); }
-    int pixelsToTwips(int pixels) const { return m_picture4->pixelsToTwips(pixels); }
+    int twipsToPixels(int twips) const { return m_rows->twipsToPixels(twips); }
+    int pixelsToTwips(int pixels) const { return m_rows->pixelsToTwips(pixels); }
 
     static const QColor &textColour() { return TaskRows::textColour(); }
     static const QColor &infoColour() { return TaskRows::infoColour(); }
@@ -91,8 +91,8 @@ private:
 
     MediaLengths &m_lengths;
     Task m_task;
-    QWidget *m_bg = nullptr;
-    TaskRows *m_picture4 = nullptr;
+    QWidget *m_viewport = nullptr; // bg: clips the content panel
+    TaskRows *m_rows = nullptr;    // Picture4
     QScrollBar *m_vsc = nullptr;
     QMultiHash<QString, int> m_rowsByFile; // song file -> its rows
     int m_contentTwips = 1680;

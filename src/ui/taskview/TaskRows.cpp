@@ -5,8 +5,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <algorithm>
 #include <cmath>
 
@@ -194,10 +192,14 @@ void TaskRows::paintEvent(QPaintEvent *event) {
         p.setPen(rowColour(i));
         p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, m_rows[i].text);
         if (i == m_current && hasFocus()) {
-            QStyleOptionFocusRect option;
-            option.initFrom(this);
-            option.rect = box;
-            style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+            // The row with the keyboard focus: a frame in the highlight
+            // colour, plain on the white page in every skin.
+            p.save();
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), 1.5));
+            p.setBrush(Qt::NoBrush);
+            p.drawRoundedRect(QRectF(box).adjusted(-1.5, -0.5, 1.5, 0.5), 2, 2);
+            p.restore();
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "ui/taskview/TaskRows.h"
+#include "ui/widgets/AccessibleActions.h"
 
 namespace kolva {
 
@@ -77,8 +78,13 @@ public:
 
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString &name) override {
-        if (name == pressAction() && isValid())
-            m_rows->activate(m_index);
+        if (name != pressAction() || !isValid())
+            return;
+        // Playing starts after the reply (the player may take its time).
+        runAfterReply(m_rows, [rows = m_rows, index = m_index] {
+            if (rows)
+                rows->activate(index);
+        });
     }
     QStringList keyBindingsForAction(const QString &) const override { return {}; }
 

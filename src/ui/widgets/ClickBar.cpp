@@ -1,6 +1,9 @@
 #include "ui/widgets/ClickBar.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace kolva {
@@ -8,6 +11,7 @@ namespace kolva {
 ClickBar::ClickBar(QWidget *parent) : QProgressBar(parent) {
     setTextVisible(false);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void ClickBar::setRangeF(double minimum, double maximum) {
@@ -36,7 +40,49 @@ void ClickBar::mouseReleaseEvent(QMouseEvent *event) {
     if (event->button() != Qt::LeftButton)
         return;
     const int x = static_cast<int>(std::floor(event->position().x()));
-    emit leftReleased(clickFraction(x, width(), logicalDpiX()));
+    emit positionChosen(clickFraction(x, width(), logicalDpiX()));
+}
+
+void ClickBar::keyPressEvent(QKeyEvent *event) {
+    const double range = maximumF() - minimumF();
+    const double shown = range > 0 ? (valueF() - minimumF()) / range : 0;
+    double fraction = 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Down:
+        fraction = shown - 0.05;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+        fraction = shown + 0.05;
+        break;
+    case Qt::Key_PageDown:
+        fraction = shown - 0.2;
+        break;
+    case Qt::Key_PageUp:
+        fraction = shown + 0.2;
+        break;
+    case Qt::Key_Home:
+        fraction = 0;
+        break;
+    case Qt::Key_End:
+        fraction = 1;
+        break;
+    default:
+        QProgressBar::keyPressEvent(event);
+        return;
+    }
+    emit positionChosen(std::clamp(fraction, 0.0, 1.0));
+}
+
+void ClickBar::paintEvent(QPaintEvent *event) {
+    QProgressBar::paintEvent(event);
+    if (!hasFocus())
+        return;
+    // A bar draws no focus of its own; a keyboard user must see where it is.
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
 }
 
 } // namespace kolva

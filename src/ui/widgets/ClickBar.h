@@ -7,6 +7,10 @@
 // 0..width; the fraction x / width is reported on the release of the left
 // button. 120 twips are 1/12 inch, converted with the bar's own DPI
 // (8 px at 96 dpi).
+//
+// By keyboard (the bar takes the focus and shows it): the arrow keys move a
+// twentieth of the range from the shown value, Page Up and Page Down a fifth,
+// Home and End go to the ends; each reports the fraction as a click would.
 
 #include <QProgressBar>
 
@@ -28,10 +32,13 @@ public:
     static double clickFraction(int x, int width, double dpi);
 
 signals:
-    void leftReleased(double fraction);
+    // A left release at a position, or a key: the fraction of the range.
+    void positionChosen(double fraction);
 
 protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     static constexpr double kScale = 1000.0;

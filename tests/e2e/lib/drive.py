@@ -98,6 +98,55 @@ class Program:
                         '--repeat', str(count), '--delay', '80', '1'], check=True)
         time.sleep(0.4)
 
+    def focus_window(self, title, timeout=15):
+        """Gives the program's window of this title the keyboard focus, as a
+        window manager does with a window it maps (our X server runs none)."""
+        end = time.time() + timeout
+        while time.time() < end:
+            found = subprocess.run(['xdotool', 'search', '--all', '--onlyvisible', '--pid', str(self.proc.pid),
+                                    '--name', '^%s$' % title], capture_output=True, text=True)
+            windows = found.stdout.split()
+            if windows:
+                subprocess.run(['xdotool', 'windowfocus', '--sync', windows[0]], check=True)
+                time.sleep(0.3)
+                return
+            time.sleep(0.2)
+        self.fail('no window "%s" to focus' % title)
+
+    def focused(self, within=None):
+        """The nodes with the keyboard focus (a control, and the row or item
+        inside it that has it). Qt leaves the focused state on a list's
+        current row when the list loses the focus: a row counts only while
+        its list has it."""
+        out = []
+        for node in self.nodes(within):
+            try:
+                if not node.getState().contains(pyatspi.STATE_FOCUSED):
+                    continue
+                if node.getRoleName() in ('table cell', 'list item') and \
+                        not node.parent.getState().contains(pyatspi.STATE_FOCUSED):
+                    continue
+                out.append(node)
+            except Exception:
+                pass
+        return out
+
+    def tab_to(self, match, role=None, within=None, limit=80, back=False):
+        """Presses Tab (Shift+Tab with `back`) until a node whose name is
+        `match` (or for which `match(name)` holds) has the focus: the control
+        is reachable by keyboard in this many steps."""
+        test = match if callable(match) else (lambda n: n == match)
+        for _ in range(limit):
+            for node in self.focused(within):
+                try:
+                    if test(node.name or '') and (role is None or node.getRoleName() == role):
+                        return node
+                except Exception:
+                    pass
+            key('shift+Tab' if back else 'Tab')
+        self.fail('Tab never reached %s (%s); the focus is on %s' % (
+            match, role, ['%s "%s"' % (n.getRoleName(), n.name) for n in self.focused(within)]))
+
     def wait_state(self, node, state, present=True, timeout=10):
         end = time.time() + timeout
         while time.time() < end:

@@ -61,7 +61,7 @@ TEST(TaskEditorKill, ChildSavesUntilKilled) {
     std::printf("saving\n");
     std::fflush(stdout);
     for (int i = 0;; ++i) {
-        editor.text1(0)->setText(i % 2 ? QStringLiteral("新") : QStringLiteral("旧"));
+        editor.titleEdit()->setText(i % 2 ? QStringLiteral("新") : QStringLiteral("旧"));
         ASSERT_TRUE(editor.cmdSaveTaskClick());
     }
 }

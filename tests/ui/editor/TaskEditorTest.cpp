@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -19,8 +20,11 @@
 #include "support/FakeMediaLengths.h"
 #include "ui/UiFakes.h"
 #include "ui/UiTestSupport.h"
+#include "ui/editor/EditorTestSupport.h"
 #include "ui/editor/RegionEditor.h"
+#include "ui/editor/RepeatBox.h"
 #include "ui/editor/TaskEditor.h"
+#include "ui/widgets/WheelGuard.h"
 
 using namespace kolva;
 using namespace kolva::test;
@@ -117,7 +121,7 @@ TEST(TaskEditor, OpensAddsAndRemovesWithTheFileWrittenEachTime) {
     EXPECT_EQ(ed.shownKey(), "Key0");
     EXPECT_EQ(rig.row(0)->text(1), " 00:00:00");
     EXPECT_EQ(rig.row(0)->text(2), " 新任务");
-    EXPECT_EQ(ed.text1(0)->text(), "新任务");
+    EXPECT_EQ(ed.titleEdit()->text(), "新任务");
     EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
     ed.cmdAddTaskClick(); // id 1, not shown (a task is shown)
     ed.cmdAddTaskClick(); // id 2
@@ -132,7 +136,7 @@ TEST(TaskEditor, OpensAddsAndRemovesWithTheFileWrittenEachTime) {
     EXPECT_EQ(rig.row(2)->data(0, TaskEditor::KeyRole).toString(), "Key2");
 
     // Removing the shown task leaves no task behind the form: no save.
-    ed.text1(0)->setText("改");
+    ed.titleEdit()->setText("改");
     EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
     rig.select(0);
     ed.cmdRemoveTaskClick();
@@ -177,26 +181,26 @@ TEST(TaskEditor, MovesRewriteTheFileAndShowHoursAndMinutes) {
 TEST(TaskEditor, SaveChecksNormalisesWritesAndKeepsEditsOnFailure) {
     Rig rig({task("A", "08:00:00", 1)});
     TaskEditor &ed = rig.open();
-    ed.text1(0)->setText("");
-    ed.combo1()->setCurrentIndex(1);
-    emit ed.combo1()->activated(1);
-    EXPECT_EQ(ed.text1(1)->text(), "100");
-    ed.text1(1)->setText("150");
-    ed.text1(2)->setText("8:30:0");
+    ed.titleEdit()->setText("");
+    ed.volumeModeBox()->setCurrentIndex(1);
+    emit ed.volumeModeBox()->activated(1);
+    EXPECT_EQ(ed.volumeEdit()->text(), "100");
+    ed.volumeEdit()->setText("150");
+    ed.startTimeEdit()->setText("8:30:0");
     EXPECT_FALSE(ed.cmdSaveTaskClick());
     ASSERT_EQ(rig.dialogs.infos.size(), 1);
     EXPECT_EQ(rig.dialogs.infos[0].text,
               "任务标题不可以为空;\r\n任务音量输入错误，取值范围为[0,100];");
-    EXPECT_EQ(ed.text1(2)->text(), "08:30:00");
+    EXPECT_EQ(ed.startTimeEdit()->text(), "08:30:00");
     EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
     EXPECT_EQ(rig.titlesOnDisk(), QStringList{"A"});
 
-    ed.text1(0)->setText("早操");
-    ed.text1(1)->setText("51.5");
-    ed.option1(1)->click();
-    EXPECT_FALSE(ed.text1(3)->isEnabled());
-    ed.text1(4)->setText("9:0:0");
-    ed.check2()->click(); // disabled
+    ed.titleEdit()->setText("早操");
+    ed.volumeEdit()->setText("51.5");
+    ed.stopTimeOption()->click();
+    EXPECT_FALSE(ed.durationEdit()->isEnabled());
+    ed.stopTimeEdit()->setText("9:0:0");
+    ed.enabledBox()->click(); // disabled
     EXPECT_TRUE(ed.cmdSaveTaskClick());
     EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
     EXPECT_EQ(rig.row(0)->text(1), " 08:30:00");
@@ -216,12 +220,12 @@ TEST(TaskEditor, SaveChecksNormalisesWritesAndKeepsEditsOnFailure) {
         return f.readAll();
     }();
     QDir(rig.dir.path() + "/user").removeRecursively();
-    ed.text1(0)->setText("晚操");
+    ed.titleEdit()->setText("晚操");
     EXPECT_FALSE(ed.cmdSaveTaskClick());
     ASSERT_EQ(rig.dialogs.infos.size(), 2);
     EXPECT_TRUE(rig.dialogs.infos[1].text.startsWith("任务列表没有保存"));
     EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
-    EXPECT_EQ(ed.text1(0)->text(), "晚操");
+    EXPECT_EQ(ed.titleEdit()->text(), "晚操");
     QDir().mkpath(rig.dir.path() + "/user");
     EXPECT_TRUE(ed.cmdSaveTaskClick());
     EXPECT_EQ(rig.titlesOnDisk(), QStringList{"晚操"});
@@ -236,6 +240,7 @@ TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
         bool validTitle;
         bool editsKept; // still on task A with the edit
         QString onDisk;
+        bool byKey = false; // the highlight moved down by the arrow key
     } cases[] = {
         {"row yes", false, Answer::Yes, true, false, "改"},
         {"row yes refused", false, Answer::Yes, false, true, "A"},
@@ -245,24 +250,30 @@ TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
         {"close yes refused", true, Answer::Yes, false, true, "A"},
         {"close no", true, Answer::No, true, false, "A"},
         {"close cancel", true, Answer::Cancel, true, true, "A"},
+        {"key yes", false, Answer::Yes, true, false, "改", true},
+        {"key cancel", false, Answer::Cancel, true, true, "A", true},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Rig rig({task("A", "08:00:00"), task("B", "09:00:00")});
         TaskEditor &ed = rig.open();
         const QString edit = c.validTitle ? "改" : "";
-        ed.text1(0)->setText(edit);
+        ed.titleEdit()->setText(edit);
         rig.dialogs.answers = {c.answer};
-        if (c.close)
+        if (c.close) {
             ed.reject();
-        else
+        } else if (c.byKey) {
+            typeKey(ed.lvwTaskList(), Qt::Key_Down);
+            QCoreApplication::processEvents();
+        } else {
             ed.rowClicked(rig.row(1));
+        }
         ASSERT_EQ(rig.dialogs.questions.size(), 1);
         EXPECT_TRUE(rig.dialogs.questions[0].endsWith("|当前任务已经更改，是否保存?"));
         EXPECT_EQ(rig.onDisk().value(0).Title, c.onDisk);
         if (c.editsKept) {
             EXPECT_EQ(ed.shownKey(), "Key0");
-            EXPECT_EQ(ed.text1(0)->text(), edit);
+            EXPECT_EQ(ed.titleEdit()->text(), edit);
             EXPECT_TRUE(ed.cmdSaveTask()->isEnabled());
             EXPECT_TRUE(ed.isVisible());
             EXPECT_TRUE(ed.isWheelHooked());
@@ -272,7 +283,7 @@ TEST(TaskEditor, PromptsOfRowClickAndCloseKeepEditsUnlessSavedOrDropped) {
             EXPECT_FALSE(ed.isWheelHooked());
         } else {
             EXPECT_EQ(ed.shownKey(), "Key1");
-            EXPECT_EQ(ed.text1(0)->text(), "B");
+            EXPECT_EQ(ed.titleEdit()->text(), "B");
             EXPECT_FALSE(ed.cmdSaveTask()->isEnabled());
         }
     }
@@ -310,7 +321,7 @@ TEST(TaskEditor, WheelPagesTheContentPanelWhileHooked) {
     // A hundred regions (far more than 32767 twips) still reach their end.
     QWidget *viewport = static_cast<QAbstractScrollArea *>(ed.bg())->viewport();
     ASSERT_GT(bar->maximum() * 1440 / ed.logicalDpiY(), 32767);
-    EXPECT_EQ(bar->maximum(), ed.picture4()->height() - viewport->height());
+    EXPECT_EQ(bar->maximum(), ed.contentPanel()->height() - viewport->height());
     const int page = qRound(bar->maximum() / 3.0);
     struct Step {
         int delta;
@@ -326,12 +337,52 @@ TEST(TaskEditor, WheelPagesTheContentPanelWhileHooked) {
         EXPECT_EQ(bar->value(), s.value) << s.delta;
     }
     // A cancelled close keeps the hook; a real close removes it.
-    ed.text1(0)->setText("x");
+    ed.titleEdit()->setText("x");
     rig.dialogs.answers = {Answer::Cancel, Answer::No};
     ed.reject();
     EXPECT_TRUE(ed.isWheelHooked());
     ed.reject();
     EXPECT_FALSE(ed.isWheelHooked());
+}
+
+TEST(TaskEditor, WheelOverAControlWithoutFocusScrollsThePageAndChangesNothing) {
+    WheelGuard guard(app());
+    Rig rig({task("A", "08:00:00", 6)});
+    TaskEditor &ed = rig.open();
+    RegionEditor *region = ed.regionEditors()[0];
+    QComboBox *regionVolume = region->volumeMode();
+    QSpinBox *passes = region->repeatBox()->countBox();
+    QScrollBar *bar = ed.vsc();
+    const int page = qRound(bar->maximum() / 3.0);
+    ASSERT_GT(page, 0);
+    struct Case {
+        const char *name;
+        QWidget *control;
+        int delta; // down for the combo boxes (item 0 shown), up for the count (1)
+        bool focused;
+    } cases[] = {{"task volume mode", ed.volumeModeBox(), -120, false},
+                 {"region volume mode", regionVolume, -120, false},
+                 {"pass count", passes, 120, false},
+                 {"region volume mode with focus", regionVolume, -120, true},
+                 {"pass count with focus", passes, 120, true}};
+    for (const Case &c : cases) {
+        ed.activateWindow();
+        c.focused ? c.control->setFocus() : ed.lvwTaskList()->setFocus();
+        ASSERT_EQ(c.control->hasFocus(), c.focused) << c.name;
+        EXPECT_EQ(c.control->focusPolicy(), Qt::StrongFocus) << c.name; // a turn gives no focus
+        bar->setValue(page);
+        const int volumes[] = {ed.volumeModeBox()->currentIndex(), regionVolume->currentIndex()};
+        const int count = passes->value();
+        wheel(c.control, c.delta);
+        // Without focus the page moves one step and no value changes; with
+        // focus the control takes the turn as before.
+        EXPECT_EQ(bar->value(), c.focused ? page : c.delta > 0 ? 0 : 2 * page) << c.name;
+        const bool changed = ed.volumeModeBox()->currentIndex() != volumes[0] ||
+                             regionVolume->currentIndex() != volumes[1] || passes->value() != count;
+        EXPECT_EQ(changed, c.focused) << c.name;
+        EXPECT_EQ(ed.isChanged(), c.focused) << c.name;
+        EXPECT_TRUE(ed.cmdSaveTaskClick()) << c.name;
+    }
 }
 
 TEST(TaskEditor, UnreadableFileIsNamedAtOpeningAndKeptBeforeTheFirstSave) {
@@ -410,9 +461,9 @@ TEST(TaskEditor, PlayDaysShownFromTheRecordAndWrittenBack) {
         if (c.ctrlS) {
             ed.activateWindow();
             QApplication::setActiveWindow(&ed);
-            ed.text1(0)->setFocus();
+            ed.titleEdit()->setFocus();
             QKeyEvent press(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier, "s");
-            QApplication::sendEvent(ed.text1(0), &press);
+            QApplication::sendEvent(ed.titleEdit(), &press);
         } else {
             ed.cmdSaveTask()->click();
         }
@@ -503,21 +554,22 @@ TEST(TaskEditor, LargeTaskBuildsRegionEditorsLazilyAndSavesEveryRegion) {
     // editor takes exactly its placeholder's room: the panel keeps its
     // height and the editors built before are neither resized nor laid out
     // again.
-    ed.picture4()->layout()->activate();
-    const int panelHeight = ed.picture4()->height();
+    ed.contentPanel()->layout()->activate();
+    const int panelHeight = ed.contentPanel()->height();
     ResizeCounter counter;
-    for (RegionEditor *r : ed.picture4()->findChildren<RegionEditor *>()) {
+    for (RegionEditor *r : ed.contentPanel()->findChildren<RegionEditor *>()) {
         if (r->isVisible())
             r->installEventFilter(&counter);
     }
     for (int turn = 0; turn < 2000 && ed.builtRegionCount() < ed.regionCount(); ++turn)
         QCoreApplication::processEvents();
     EXPECT_EQ(ed.builtRegionCount(), 101);
-    ed.picture4()->layout()->activate();
-    EXPECT_EQ(ed.picture4()->height(), panelHeight);
+    ed.contentPanel()->layout()->activate();
+    EXPECT_EQ(ed.contentPanel()->height(), panelHeight);
     EXPECT_EQ(counter.resizes, 0);
     QList<QWidget *> chain;
-    for (QWidget *w = ed.check1()->nextInFocusChain(); w != ed.check1(); w = w->nextInFocusChain())
+    for (QWidget *w = ed.powerOffBox()->nextInFocusChain(); w != ed.powerOffBox();
+         w = w->nextInFocusChain())
         chain << w;
     qsizetype last = -1;
     for (RegionEditor *r : ed.regionEditors()) {
