@@ -43,6 +43,9 @@ struct Task {
     // Play days: bit 0 Monday .. bit 6 Sunday (see model/PlayDays.h).
     uint8_t Days = 0x7F;
     bool Holidays = false; // follows the holiday calendar (休 / 班 days)
+    // The output device the task plays on, by the sound server's stable name
+    // (e.g. "alsa_output.usb-…"); "" follows the program-wide choice.
+    QString Device;
     QVector<Region> Regions;
 };
 

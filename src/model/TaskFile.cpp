@@ -35,6 +35,9 @@ void appendTask(QString &out, const Task &t) {
         out += QLatin1String("\" Days=\"") + daysText(t.Days);
     if (t.Holidays)
         out += QLatin1String("\" Holidays=\"True");
+    // The output device comes last of the added attributes, only when set.
+    if (!t.Device.isEmpty())
+        out += QLatin1String("\" Device=\"") + xmlAttributeText(t.Device);
     out += QLatin1String("\">");
     for (const Region &r : t.Regions) {
         out += kCrLf;
@@ -104,6 +107,7 @@ Task readTaskAttributes(const QXmlStreamAttributes &a) {
     t.PowerOff = a.value(QLatin1String("PowerOff")).toString().toLower() == QLatin1String("true");
     t.Days = readDays(a.value(QLatin1String("Days")));
     t.Holidays = a.value(QLatin1String("Holidays")).toString().toLower() == QLatin1String("true");
+    t.Device = text(a, QLatin1String("Device"));
     return t;
 }
 

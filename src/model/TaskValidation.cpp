@@ -92,6 +92,7 @@ void applyTaskForm(const TaskForm &form, Task &task) {
     task.StopTime = form.stopTimeMode ? form.stopTime : QString();
     task.Days = form.days & kEveryDay;
     task.Holidays = form.holidays;
+    task.Device = form.device;
     task.PowerOff = form.powerOff;
     task.Enabled = form.enabled;
     task.Regions.clear();
@@ -111,6 +112,7 @@ TaskForm taskFormOf(const Task &task) {
     form.stopTimeMode = !task.StopTime.isEmpty();
     form.days = task.Days & kEveryDay;
     form.holidays = task.Holidays;
+    form.device = task.Device;
     form.enabled = task.Enabled;
     form.powerOff = task.PowerOff;
     for (int j = 0; j < task.Regions.size(); ++j)

@@ -7,6 +7,7 @@
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
 #include "model/NumberText.h"
+#include "playback/OutputRouter.h"
 #include "playback/PowerOff.h"
 
 namespace kolva {
@@ -44,7 +45,13 @@ void PlayerControl::resumePlayer(int index) {
 
 void PlayerControl::stopPlayer(int index) {
     Players[index]->stop();
-    m_slots[index].finish(PlayerSlot::End::Stop);
+    finishSlot(index, PlayerSlot::End::Stop);
+}
+
+void PlayerControl::finishSlot(int index, PlayerSlot::End how) {
+    m_slots[index].finish(how);
+    if (m_output)
+        m_output->playerFreed(index);
 }
 
 int PlayerControl::activePlayer() const {
@@ -145,6 +152,8 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
     const bool asInsert = activePlayer() >= 0;
     QString detail = asInsert ? QStringLiteral("插播") : QStringLiteral("主播");
     detail += lateMs >= 0 ? QStringLiteral(" 晚%1毫秒").arg(lateMs) : QStringLiteral(" 手动");
+    if (m_output)
+        detail += m_output->startDetail(task.Device);
     note(PlayHistory::Started, task.Title, detail);
     if (task.Regions.isEmpty()) {
         note(PlayHistory::PlayedOut, task.Title, QStringLiteral("没有区间"));
@@ -162,6 +171,8 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
         m_slots[MainPlayer].pause(m_clock.tickMs(), true);
     }
     m_slots[index].begin(task, m_clock.tickMs());
+    if (m_output)
+        m_output->taskStarted(index, task.Title, task.Device);
     playRegionAt(index, 0);
 }
 
@@ -189,7 +200,7 @@ void PlayerControl::regionFinished(int index, int pos) {
     // cut by its Duration, or an insert replaced by a task that plays nothing,
     // still sounds and must fall silent before the main task comes back.
     Players[index]->stop();
-    m_slots[index].finish(PlayerSlot::End::Natural);
+    finishSlot(index, PlayerSlot::End::Natural);
     note(PlayHistory::PlayedOut, task.Title);
     if (index == InsertPlayer)
         handBackToMain();
@@ -198,7 +209,7 @@ void PlayerControl::regionFinished(int index, int pos) {
 
 void PlayerControl::endTaskEarly(int index) {
     Players[index]->stop();
-    m_slots[index].finish(PlayerSlot::End::Limit);
+    finishSlot(index, PlayerSlot::End::Limit);
     if (index == InsertPlayer)
         handBackToMain();
 }

@@ -1,0 +1,67 @@
+// The player's output device: which sink the real output is made of, and
+// the move of what plays to another device at the position it reached. The
+// silent fallback and its retry are in GstMediaPlayerFlow.cpp; the choice
+// of device (and of the system default when one is missing) is
+// OutputRouter's.
+#include <gst/gst.h>
+
+#include "platform/AudioDevices.h"
+#include "platform/GstMediaPlayer.h"
+#include "platform/GstSupport.h"
+
+namespace kolva {
+
+GstElement *GstMediaPlayer::makeRealOutput(QString *warning) const {
+    if (m_sinkDescription.isEmpty() && !m_outputDevice.isEmpty())
+        return gst::makeDeviceSink(m_outputDevice, warning);
+    return gst::makeAudioSink(m_sinkDescription, warning);
+}
+
+void GstMediaPlayer::setOutputDevice(const QString &stableName) {
+    if (!m_sinkDescription.isEmpty() || !m_playbin)
+        return; // a fixed output (KOLVA_AUDIO_SINK, tests) is never moved
+    if (stableName == m_outputDevice) {
+        // Asked again while silent: the device may be back, try it now
+        // rather than at the next retry.
+        if (m_silentSink)
+            retryRealOutput();
+        return;
+    }
+    m_outputDevice = stableName;
+    QString warning;
+    GstElement *sink = makeRealOutput(&warning);
+    const bool silent = !warning.isEmpty();
+    if (silent)
+        qWarning("kolva player %s: %s", qUtf8Printable(Tag), qUtf8Printable(warning));
+    // What is under way goes on at the position it reached: a sounding play
+    // is not announced again, one being opened is opened anew.
+    int index = -1;
+    int playNo = 1;
+    double position = -1;
+    bool announce = false;
+    if (m_phase == Phase::Running) {
+        index = m_current.index;
+        playNo = m_currentPlayNo;
+        position = currentPosition();
+    } else if (m_phase == Phase::Prerolling || m_phase == Phase::Seeking) {
+        index = m_open.index;
+        playNo = m_open.playNo;
+        position = m_pendingPosition;
+        announce = m_open.announce;
+    }
+    // A file check under way goes on; it opens on the new sink.
+    if (m_phase != Phase::Checking)
+        resetPipeline();
+    gst_element_set_state(m_playbin, GST_STATE_NULL); // a sink is swapped in NULL only
+    g_object_set(m_playbin, "audio-sink", sink, nullptr);
+    if (m_sink)
+        gst_object_unref(m_sink);
+    m_sink = sink;
+    setSilent(silent, warning);
+    if (index >= 0 && (m_state == PlayState::Playing || m_state == PlayState::Paused)) {
+        m_pendingPosition = position > 0 ? position : -1;
+        openPlay(index, playNo, OpenOptions{announce, silent});
+    }
+}
+
+} // namespace kolva
