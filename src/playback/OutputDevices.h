@@ -37,6 +37,11 @@ public:
     // A description known from elsewhere (the settings file) for a device
     // that may not be there.
     void remember(const QString &name, const QString &description);
+    // How a list of choices shows a stored device that is not there now
+    // (by its description): "「名称」(未连接)", never dropped.
+    static QString absentText(const QString &description) {
+        return QStringLiteral("「%1」(未连接)").arg(description);
+    }
 
 signals:
     void changed();

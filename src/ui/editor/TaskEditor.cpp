@@ -23,6 +23,7 @@
 #include "model/TaskFile.h"
 #include "model/TaskValidation.h"
 #include "ui/editor/HolidayDialog.h"
+#include "ui/editor/OutputDeviceBox.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/RegionEditor.h"
 #include "ui/widgets/Dialogs.h"
@@ -196,6 +197,7 @@ void TaskEditor::displayTask(const Task &task) {
     for (int i = 0; i < 7; ++i)
         m_dayBoxes[i]->setChecked(form.days & weekdayBit(i + 1));
     m_holidays->setChecked(form.holidays);
+    m_deviceBox->showDevice(form.device);
     m_check1->setChecked(form.powerOff);
     m_check2->setChecked(form.enabled);
     showRegions(task.Regions);
@@ -345,6 +347,7 @@ bool TaskEditor::cmdSaveTaskClick() {
     form.stopTime = m_text1[4]->text();
     form.days = shownDays();
     form.holidays = m_holidays->isChecked();
+    form.device = m_deviceBox->device();
     form.enabled = m_check2->isChecked();
     form.powerOff = m_check1->isChecked();
     // Regions never scrolled into view are written from their records.

@@ -42,6 +42,8 @@ namespace kolva {
 
 class Dialogs;
 class MediaLengths;
+class OutputDeviceBox;
+class OutputDeviceList;
 class RegionEditor;
 class PagedScrollArea;
 
@@ -62,6 +64,8 @@ public:
     // by default holidays.txt beside the task file, where AppPaths puts it.
     void setHolidayFile(const QString &path) { m_holidayFile = path; }
     QString holidayFile() const { return m_holidayFile; }
+    // The devices "输出设备:" offers (the program's list).
+    void setOutputDevices(const OutputDeviceList *devices);
 
     const TaskList &tasks() const { return m_tasks; }
     // The key of the shown task ("" when none is shown).
@@ -102,6 +106,7 @@ public:
     QPushButton *workdaysButton() const { return m_workdays; }       // 工作日
     QCheckBox *holidaysBox() const { return m_holidays; }            // 节假日不播放
     QPushButton *holidaysButton() const { return m_cmdHolidays; }    // 节假日…
+    OutputDeviceBox *deviceBox() const { return m_deviceBox; }       // 输出设备:
     QToolButton *cmdSaveTask() const { return m_cmdSaveTask; }
     QToolButton *picAddNew() const { return m_picAddNew; }
     QToolButton *taskButton(int index) const {
@@ -180,6 +185,7 @@ private:
     QPushButton *m_workdays = nullptr;
     QCheckBox *m_holidays = nullptr;
     QPushButton *m_cmdHolidays = nullptr;
+    OutputDeviceBox *m_deviceBox = nullptr;
     QVBoxLayout *m_regionLayout = nullptr;
     // One slot a region of the shown task, in display order. A region shows
     // as a placeholder of an editor's height until it scrolls into view or

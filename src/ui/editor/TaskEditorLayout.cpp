@@ -21,6 +21,7 @@
 #include <QVBoxLayout>
 
 #include "model/PlayDays.h"
+#include "ui/editor/OutputDeviceBox.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/TaskEditor.h"
 
@@ -267,6 +268,10 @@ QWidget *TaskEditor::buildEditorPane() {
     holidaysRow->addStretch();
     form->addRow(QString(), holidaysRow);
 
+    m_deviceBox = new OutputDeviceBox(m_content);
+    form->addRow(m_deviceBox->makeLabel(m_content), m_deviceBox);
+    connect(m_deviceBox, &OutputDeviceBox::deviceChosen, this, &TaskEditor::markChanged);
+
     const char *optionNames[2] = {"Option1_0", "Option1_1"};
     const QString optionTexts[2] = {QStringLiteral("时长"), QStringLiteral("停止时间")};
     for (int i = 0; i < 2; ++i) {
@@ -331,6 +336,10 @@ QWidget *TaskEditor::buildEditorPane() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bg);
     return pane;
+}
+
+void TaskEditor::setOutputDevices(const OutputDeviceList *devices) {
+    m_deviceBox->setDevices(devices);
 }
 
 QWidget *TaskEditor::bg() const {

@@ -31,6 +31,7 @@ class WheelHook;
 class ClickBar;
 class Dialogs;
 class MainController;
+class OutputDialog;
 class StatusStrip;
 class TaskListView;
 class Tray;
@@ -50,6 +51,16 @@ public:
 
     void setTaskEditorOpener(TaskEditorOpener opener) { m_openTaskEditor = std::move(opener); }
     void setTaskDetailsShower(TaskDetailsShower shower) { m_showTaskDetails = std::move(shower); }
+    // "试听" of the "声音输出" dialog: a short tone on a device ("" = the
+    // system default); false when it cannot be played there.
+    void setTestTonePlayer(std::function<bool(const QString &device)> tone) {
+        m_playTestTone = std::move(tone);
+    }
+    // "声音输出" beside "皮肤": the dialog, made on first use; its choice is
+    // applied and stored when it is accepted.
+    void cmdOutputClicked();
+    OutputDialog *outputDialog() const { return m_outputDialog; }
+    QPushButton *cmdOutput() const { return m_cmdOutput; }
     // Puts the detail view (showTask1) into its place in the window: a list
     // click shows the Task there, its PlayTask and PlaySong play, and the
     // wheel pages it from the first timerLoad tick on.
@@ -57,6 +68,10 @@ public:
     // While no real sound output is available the window shows a line and
     // the tray says so once; both go when sound is back.
     void showSoundOutputMissing(bool missing);
+    // The line also says when a playing task is not on its output device
+    // (MainController::outputMessage); the error line's copy of that goes
+    // when it clears.
+    void refreshSoundOutputLine();
     static QString soundOutputMissingText() {
         return QStringLiteral("没有可用的声音输出设备，正在重试…");
     }
@@ -139,6 +154,10 @@ private:
 
     TaskEditorOpener m_openTaskEditor;
     TaskDetailsShower m_showTaskDetails;
+    std::function<bool(const QString &)> m_playTestTone;
+    OutputDialog *m_outputDialog = nullptr;
+    bool m_soundOutputMissing = false;
+    QString m_outputMessageShown; // the router's message last put on the error line
     ShowTask *m_showTask1 = nullptr;
     WheelHook *m_mouseTaskControl = nullptr; // the detail view's wheel hook
 
@@ -172,6 +191,7 @@ private:
     QToolButton *m_picDingShi[2] = {nullptr, nullptr};
     QCheckBox *m_chkAutoRun = nullptr;
     QPushButton *m_cmdSkin = nullptr;
+    QPushButton *m_cmdOutput = nullptr;
     QPushButton *m_command1 = nullptr;
     QPushButton *m_command2 = nullptr;
     QPushButton *m_command3 = nullptr;
