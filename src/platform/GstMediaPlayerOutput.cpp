@@ -23,8 +23,21 @@ void GstMediaPlayer::setOutputDevice(const QString &stableName) {
     if (stableName == m_outputDevice) {
         // Asked again while silent: the device may be back, try it now
         // rather than at the next retry.
-        if (m_silentSink)
+        if (m_silentSink) {
             retryRealOutput();
+            return;
+        }
+        // Asked again while sounding: the device may be gone and the sound
+        // server have moved the stream to another one by itself, which is
+        // not where it is wanted. Then silence, and the usual retry.
+        if (stableName.isEmpty())
+            return;
+        QString warning;
+        gst_object_unref(makeRealOutput(&warning));
+        if (!warning.isEmpty()) {
+            qWarning("kolva player %s: %s", qUtf8Printable(Tag), qUtf8Printable(warning));
+            fallBackToSilentSink();
+        }
         return;
     }
     m_outputDevice = stableName;
@@ -47,6 +60,12 @@ void GstMediaPlayer::setOutputDevice(const QString &stableName) {
         index = m_open.index;
         playNo = m_open.playNo;
         position = m_pendingPosition;
+        // A seek under way has taken its target already: the pipeline
+        // tells it.
+        gint64 sought = 0;
+        if (position < 0 && m_phase == Phase::Seeking &&
+            gst_element_query_position(m_playbin, GST_FORMAT_TIME, &sought) && sought > 0)
+            position = double(sought) / double(GST_SECOND);
         announce = m_open.announce;
     }
     // A file check under way goes on; it opens on the new sink.
