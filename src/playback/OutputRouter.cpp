@@ -36,6 +36,13 @@ QString OutputRouter::startDetail(const QString &taskDevice) const {
                             : QStringLiteral(" 设备「%1」").arg(m_devices.describe(device));
 }
 
+bool OutputRouter::soundsApart(const QString &taskDevice) const {
+    const Player &main = m_players[0];
+    const QString device = taskDevice.isEmpty() ? m_programDevice : taskDevice;
+    return main.busy && main.route == Route::Chosen && !main.wanted.isEmpty() &&
+           !device.isEmpty() && device != main.wanted && m_devices.isPresent(device);
+}
+
 void OutputRouter::taskStarted(int index, const QString &title, const QString &taskDevice) {
     Player &p = m_players[index];
     p.busy = true;

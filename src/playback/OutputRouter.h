@@ -9,6 +9,8 @@
 // the player returns to it at its position. Each change of a playing task's
 // route is a history event of its own and a message for the error line and
 // the tray, which clears when every playing task is on its device again.
+// An insert on another device than the main task's sounds beside it (zones):
+// PlayerControl asks soundsApart before it pauses the main task.
 //
 // The router only decides; the players do (MediaPlayer::setOutputDevice).
 // PlayerControl tells it when a task starts or leaves a player; the device
@@ -49,6 +51,11 @@ public:
     // What the history's 开始 line adds for a task: " 设备「描述」" when it
     // does not play on the system default, else "".
     QString startDetail(const QString &taskDevice) const;
+    // True when a task with this device, starting as an insert, would play
+    // on another device than the main task: both are heard at once (zones,
+    // another room), so the main task need not wait. Both devices named and
+    // there now; the system default may be either of them, so never it.
+    bool soundsApart(const QString &taskDevice) const;
     // A task begins on player `index` (before its first entry opens).
     void taskStarted(int index, const QString &title, const QString &taskDevice);
     // The player holds no task any more: it follows the program's choice.

@@ -166,7 +166,10 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
     // can hold a task while the main one is idle when the main task reached
     // its stop time under the insert; a new task then replaces the insert
     // instead of sounding beside it.
-    if (asInsert && !m_slots[InsertPlayer].busy()) {
+    // An insert on another output device than the main task's sounds
+    // beside it (zones: another room); on the same one the main task waits.
+    if (asInsert && !m_slots[InsertPlayer].busy() &&
+        !(m_output && m_output->soundsApart(task.Device))) {
         Players[MainPlayer]->pause();
         m_slots[MainPlayer].pause(m_clock.tickMs(), true);
     }
@@ -267,6 +270,16 @@ void PlayerControl::checkTaskEnd(int index, int64_t now) {
 void PlayerControl::checkRegionDuration(int64_t now) {
     const int active = activePlayer();
     if (active < 0)
+        return;
+    // A main task sounding beside the insert (another device) keeps its own
+    // region limits meanwhile.
+    if (active == InsertPlayer && m_slots[MainPlayer].phase() == PlayerSlot::Phase::Playing)
+        checkRegionDurationOf(MainPlayer, now);
+    checkRegionDurationOf(active, now);
+}
+
+void PlayerControl::checkRegionDurationOf(int active, int64_t now) {
+    if (!m_slots[active].busy())
         return;
     const PlayingTask &playing = m_slots[active].playing();
     const Task &task = playing.task;

@@ -149,6 +149,8 @@ private:
     void endTaskEarly(int index);
     // The main task goes on after the insert ended.
     void handBackToMain();
+    // The region limit of the task on one player.
+    void checkRegionDurationOf(int index, int64_t now);
     // The slot ends its task; the player follows the program's output again.
     void finishSlot(int index, PlayerSlot::End how);
     // False when the file could not be written (told once per task).

@@ -121,5 +121,42 @@ TEST(OutputRouter, FollowsTheTasksDevicesFallsBackWaitsAndReturns) {
     }
 }
 
+// An insert on another device than the main task's is heard beside it (two
+// rooms); on the same device, on the default or on a missing one the main
+// task waits. The main task sounding beside keeps its region limit.
+TEST(OutputRouter, AnInsertOnAnotherDeviceSoundsBesideTheMainTask) {
+    const struct {
+        const char *name;
+        const char *program;
+        const char *mainDevice;
+        const char *insertDevice;
+        bool apart;
+    } cases[] = {
+        {"two rooms", "", "alsa_output.usb-A", "alsa_output.hdmi", true},
+        {"the program's device for the main task", "alsa_output.usb-A", "", "alsa_output.hdmi",
+         true},
+        {"the same device", "", "alsa_output.usb-A", "alsa_output.usb-A", false},
+        {"the main task on the system default", "", "", "alsa_output.hdmi", false},
+        {"the insert's device missing", "", "alsa_output.usb-A", "alsa_output.gone", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        RouterRig rig;
+        rig.devices.setDevices({usb, hdmi});
+        rig.router.setProgramOutput(c.program, true);
+        Task main = rig.task("背景音乐", c.mainDevice);
+        main.Regions[0].Duration = "00:00:05";
+        rig.players.playTask(main);
+        rig.players.playTask(rig.task("广播", c.insertDevice));
+        const PlayerSlot &slot = rig.players.slot(PlayerControl::MainPlayer);
+        EXPECT_EQ(slot.phase(), c.apart ? PlayerSlot::Phase::Playing : PlayerSlot::Phase::Held);
+        EXPECT_EQ(rig.mainPlayer.calls.contains("pause"), !c.apart);
+        rig.clock.advance(6000);
+        rig.players.checkPlayback();
+        EXPECT_EQ(slot.busy(), !c.apart) << "the region limit of a main task sounding beside";
+        EXPECT_TRUE(rig.players.slot(PlayerControl::InsertPlayer).busy());
+    }
+}
+
 } // namespace
 } // namespace kolva::test
