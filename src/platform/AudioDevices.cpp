@@ -1,6 +1,7 @@
 #include "platform/AudioDevices.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <gst/gst.h>
 
 #include "platform/GstSupport.h"
@@ -127,7 +128,12 @@ void AudioDeviceWatcher::refresh() {
         for (GList *l = list; l; l = l->next) {
             auto *device = GST_DEVICE(l->data);
             const QString name = stableNameOf(device);
-            if (name.isEmpty())
+            // Without a stable name it could not be found again; a device
+            // two providers list (PipeWire's and its PulseAudio service's)
+            // is one device.
+            if (name.isEmpty() ||
+                std::any_of(devices.cbegin(), devices.cend(),
+                            [&name](const OutputDevice &d) { return d.name == name; }))
                 continue;
             gchar *display = gst_device_get_display_name(device);
             devices.append({name, QString::fromUtf8(display)});
