@@ -202,6 +202,7 @@ private:
     // device, else the desktop's default (a silent sink and *warning when
     // it cannot be opened).
     GstElement *makeRealOutput(QString *warning) const;
+    void moveOutput(GstElement *sink, const QString &warning);
     void setSilent(bool silent, const QString &why);
     void faultLater(int index);
     void onOpenTimeout();

@@ -20,6 +20,7 @@ GstElement *GstMediaPlayer::makeRealOutput(QString *warning) const {
 void GstMediaPlayer::setOutputDevice(const QString &stableName) {
     if (!m_sinkDescription.isEmpty() || !m_playbin)
         return; // a fixed output (KOLVA_AUDIO_SINK, tests) is never moved
+    QString warning;
     if (stableName == m_outputDevice) {
         // Asked again while silent: the device may be back, try it now
         // rather than at the next retry.
@@ -32,22 +33,27 @@ void GstMediaPlayer::setOutputDevice(const QString &stableName) {
         // not where it is wanted. Then silence, and the usual retry.
         if (stableName.isEmpty())
             return;
-        QString warning;
-        gst_object_unref(makeRealOutput(&warning));
-        if (!warning.isEmpty()) {
-            qWarning("kolva player %s: %s", qUtf8Printable(Tag), qUtf8Printable(warning));
-            fallBackToSilentSink();
+        GstElement *probe = makeRealOutput(&warning);
+        if (warning.isEmpty()) {
+            gst_object_unref(probe);
+            return;
         }
+        moveOutput(probe, warning);
         return;
     }
     m_outputDevice = stableName;
-    QString warning;
     GstElement *sink = makeRealOutput(&warning);
+    moveOutput(sink, warning);
+}
+
+// Puts `sink` in place (a silent one when `warning` says why) and lets what
+// is under way go on there at the position it reached: a sounding play is
+// not announced again, one being opened is opened anew, a file check goes on
+// and opens on the new sink.
+void GstMediaPlayer::moveOutput(GstElement *sink, const QString &warning) {
     const bool silent = !warning.isEmpty();
     if (silent)
         qWarning("kolva player %s: %s", qUtf8Printable(Tag), qUtf8Printable(warning));
-    // What is under way goes on at the position it reached: a sounding play
-    // is not announced again, one being opened is opened anew.
     int index = -1;
     int playNo = 1;
     double position = -1;
@@ -68,7 +74,6 @@ void GstMediaPlayer::setOutputDevice(const QString &stableName) {
             position = double(sought) / double(GST_SECOND);
         announce = m_open.announce;
     }
-    // A file check under way goes on; it opens on the new sink.
     if (m_phase != Phase::Checking)
         resetPipeline();
     gst_element_set_state(m_playbin, GST_STATE_NULL); // a sink is swapped in NULL only
