@@ -82,8 +82,17 @@ Application::Application(QApplication &app, const AppPaths &paths)
         graph->window.showSoundOutputMissing(!graph->mainPlayer.soundOutputAvailable() ||
                                              !graph->insertPlayer.soundOutputAvailable());
     };
-    for (GstMediaPlayer *player : {&m_graph->mainPlayer, &m_graph->insertPlayer})
+    for (GstMediaPlayer *player : {&m_graph->mainPlayer, &m_graph->insertPlayer}) {
         QObject::connect(player, &MediaPlayer::soundOutputChanged, &m_graph->window, soundOutput);
+        // A player that lost its output: the device list is read afresh (the
+        // sound server may have gone or restarted), so the router sees what
+        // is really there.
+        QObject::connect(player, &MediaPlayer::soundOutputChanged, &m_graph->devices,
+                         [graph = m_graph.get(), player] {
+                             if (!player->soundOutputAvailable())
+                                 graph->devices.recheck();
+                         });
+    }
     QTimer::singleShot(0, &m_graph->window, soundOutput);
     // The output devices are known before start-up reads the choice of them.
     m_graph->devices.start();

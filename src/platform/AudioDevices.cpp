@@ -1,5 +1,6 @@
 #include "platform/AudioDevices.h"
 
+#include <QDateTime>
 #include <QMetaObject>
 #include <algorithm>
 #include <gst/gst.h>
@@ -105,6 +106,14 @@ AudioDeviceWatcher::~AudioDeviceWatcher() {
 void AudioDeviceWatcher::start() {
     m_started = gst_device_monitor_start(m_monitor);
     refresh();
+}
+
+void AudioDeviceWatcher::recheck() {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - m_lastRecheckMs < 1000)
+        return;
+    m_lastRecheckMs = now;
+    restart();
 }
 
 void AudioDeviceWatcher::restart() {

@@ -47,6 +47,10 @@ public:
     // connection to the sound server). While none is found (the server not
     // up yet) it starts the monitor again every few seconds.
     void start();
+    // Reads the devices afresh from a new start of the monitor (at most once
+    // a second): a player lost its output, and a sound server that went away
+    // or restarted is not followed by the monitor by itself.
+    void recheck();
 
     static constexpr int restartMs = 3000;
 
@@ -58,6 +62,7 @@ private:
     OutputDeviceList &m_list;
     GstDeviceMonitor *m_monitor = nullptr;
     bool m_started = false;
+    qint64 m_lastRecheckMs = 0;
     std::atomic<bool> m_refreshQueued{false};
     QTimer m_restart;
 };

@@ -3,8 +3,9 @@
 # speakers: the user picks "USB音箱" by name in 声音输出 (stored in
 # user/settings.ini); the task then plays there, goes on on the system
 # default within a second when the speakers are unplugged (said on the
-# window's line, written in the history) and comes back to them when they
-# are plugged in again.
+# window's line, written in the history), comes back to them when they are
+# plugged in again, and after the sound server restarted without them
+# goes on on the default until they come.
 #   output_devices.sh APP_DIR TEST_BIN_DIR
 set -euo pipefail
 source "$(dirname "$0")/lib/common.sh"
@@ -14,13 +15,20 @@ export KOLVA_POWER_OFF_CMD=true
 unset KOLVA_AUDIO_SINK
 
 # The sound server: its own runtime folder, never autospawned, no cookie.
+# The driver restarts it once (its new process id in pulse.pid, ended here).
 mkdir -p "$work/pulse"
-export PULSE_SERVER=unix:$work/pulse/native
-PULSE_RUNTIME_PATH=$work/pulse pulseaudio -n --exit-idle-time=-1 --daemonize=no \
-  --use-pid-file=no --disallow-exit --log-target=file:"$work/pulse.log" \
-  --load="module-native-protocol-unix auth-anonymous=1 socket=$work/pulse/native" \
-  --load="module-null-sink sink_name=kolva_first sink_properties=device.description=First" &
-e2e_pids+=("$!")
+export PULSE_SERVER=unix:$work/pulse/native PULSE_RUNTIME_PATH=$work/pulse
+export PULSE_CMD="pulseaudio -n --exit-idle-time=-1 --daemonize=no --use-pid-file=no --disallow-exit
+  --log-target=file:$work/pulse.log --load=module-native-protocol-unix%auth-anonymous=1%socket=$work/pulse/native
+  --load=module-null-sink%sink_name=kolva_first%sink_properties=device.description=First"
+pulse_start() {
+  # shellcheck disable=SC2086 # the words of PULSE_CMD, % for the blanks inside arguments
+  set -- $PULSE_CMD
+  "${@//%/ }" &
+  echo $! >"$work/pulse.pid"
+}
+trap 'kill "$(cat "$work/pulse.pid" 2>/dev/null)" 2>/dev/null || true; e2e_cleanup' EXIT
+pulse_start
 e2e_wait 10 pactl info >/dev/null 2>&1 || fail "pulseaudio did not start: $(cat "$work/pulse.log")"
 pactl load-module module-null-sink sink_name=kolva_usb sink_properties=device.description=USB音箱 >/dev/null
 
@@ -91,6 +99,23 @@ print('back on the speakers %.0f ms after the plug' % ((back - plugged) * 1000))
 p.gone(message, role='label')
 if '回到输出设备' not in history():
     p.fail('no return in the history: ' + history())
+
+# The sound server restarts (a crash, a new log-in) without the speakers:
+# the task goes on on the system default, and finds them again by name when
+# they come.
+os.kill(int(open(work + '/pulse.pid').read()), 15)
+time.sleep(1)
+args = [a.replace('%', ' ') for a in os.environ['PULSE_CMD'].split()]
+server = subprocess.Popen(args)
+open(work + '/pulse.pid', 'w').write(str(server.pid))
+wait_for(lambda: pactl('info') != '', 10, 'pulseaudio did not start again')
+restarted = time.time()
+fell = wait_for(lambda: stream_sink() == 'kolva_first', 10, 'not on the default after a server restart')
+print('on the default %.0f ms after the server came back' % ((fell - restarted) * 1000))
+pactl('load-module', 'module-null-sink', 'sink_name=kolva_usb', 'sink_properties=device.description=USB音箱')
+plugged = time.time()
+again = wait_for(lambda: stream_sink() == 'kolva_usb', 5, 'not on the USB speakers after the restart')
+print('on the speakers %.0f ms after they came' % ((again - plugged) * 1000))
 p.stop()
 PY
 echo "output_devices: ok"
