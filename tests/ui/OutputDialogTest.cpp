@@ -53,6 +53,12 @@ TEST(OutputDialog, ChoiceIsStoredAndAppliedAndAMissingDeviceIsSaidUntilItIsBack)
     EXPECT_EQ(rows(dialog->deviceList()), (QStringList{"系统默认", "USB 音箱", "HDMI"}));
     EXPECT_EQ(dialog->deviceList()->currentRow(), 0);
     EXPECT_TRUE(dialog->fallBackBox()->isChecked()) << "on by default";
+    for (QWidget *control : {static_cast<QWidget *>(dialog->deviceList()),
+                             static_cast<QWidget *>(dialog->toneButton()),
+                             static_cast<QWidget *>(dialog->fallBackBox())}) {
+        EXPECT_TRUE(control->focusPolicy() & Qt::TabFocus) << "reached by the keyboard";
+        EXPECT_FALSE(control->accessibleName().isEmpty());
+    }
 
     dialog->deviceList()->setCurrentRow(1);
     dialog->toneButton()->click();
