@@ -47,6 +47,7 @@ public:
     PlayState playState() const override { return m_state; }
     Media currentMedia() const override { return Media{}; }
     Media newMedia(const QString &) override { return Media{}; }
+    void setOutputDevice(const QString &) override {}
 
 private:
     PlaylistPtr m_playlist;

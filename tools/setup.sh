@@ -18,7 +18,8 @@ packages=(
   fonts-wqy-microhei qt6-translations-l10n
 )
 if [ "$mode" = test ]; then
-  packages+=(libgtest-dev xvfb xauth xdotool at-spi2-core python3-pyatspi dbus-x11 x11-utils playerctl)
+  packages+=(libgtest-dev xvfb xauth xdotool at-spi2-core python3-pyatspi dbus-x11 x11-utils playerctl
+             pulseaudio pulseaudio-utils)
 fi
 
 missing=()

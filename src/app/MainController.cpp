@@ -10,6 +10,8 @@
 #include "model/PlayDays.h"
 #include "model/TaskFile.h"
 #include "playback/MediaPlayer.h"
+#include "playback/OutputDevices.h"
+#include "playback/OutputRouter.h"
 #include "playback/PlayerControl.h"
 #include "scheduler/PlaybackMonitor.h"
 #include "scheduler/ScheduleClock.h"
@@ -30,6 +32,7 @@ struct MainController::Impl {
          MediaPlayer &mainPlayer, MediaPlayer &insertPlayer)
         : clock(clock), mainPlayer(mainPlayer), insertPlayer(insertPlayer), timerLoop(clock),
           timerTime(clock), history(clock, paths.historyFile()),
+          output(outputDevices, &mainPlayer, &insertPlayer),
           players(clock, powerOff, paths, &mainPlayer, &insertPlayer),
           schedule(clock, players, timerLoop, [&owner] { owner.refreshStatusPage(); }),
           monitor(players, display, paths, [&owner] { emit owner.displayChanged(); }),
@@ -47,6 +50,9 @@ struct MainController::Impl {
     TaskList tasks;
     PlaybackDisplay display;
     PlayHistory history;
+    OutputDeviceList outputDevices;
+    OutputRouter output;
+    OutputSettings outputSettings;
     PlayerControl players;
     ScheduleClock schedule;
     PlaybackMonitor monitor;
@@ -69,6 +75,15 @@ MainController::MainController(const AppPaths &paths, Clock &clock, PowerOff &po
     : QObject(parent), m_paths(paths),
       d(std::make_unique<Impl>(*this, paths, clock, powerOff, mainPlayer, insertPlayer)) {
     d->players.setHistory(&d->history);
+    d->players.setOutputRouter(&d->output);
+    d->output.setHistory(&d->history);
+    // A task off its device is told on the error line and in the tray when
+    // it happens; the line of its own stays while it lasts.
+    connect(&d->output, &OutputRouter::messageChanged, this, [this] {
+        if (!d->output.message().isEmpty())
+            report(d->output.message());
+        emit outputMessageChanged();
+    });
     d->schedule.setHistory(&d->history);
     // The notice of missed starts stays until the next task starts; it goes
     // before the line is handed on, so the window shows that line.
@@ -159,6 +174,25 @@ PlaybackMonitor &MainController::monitor() {
 PlayHistory &MainController::history() {
     return d->history;
 }
+OutputDeviceList &MainController::outputDevices() {
+    return d->outputDevices;
+}
+OutputRouter &MainController::outputRouter() {
+    return d->output;
+}
+const OutputSettings &MainController::outputSettings() const {
+    return d->outputSettings;
+}
+QString MainController::outputMessage() const {
+    return d->output.message();
+}
+
+bool MainController::setOutputSettings(const OutputSettings &settings, QString *error) {
+    d->outputSettings = settings;
+    d->outputDevices.remember(settings.device, settings.description);
+    d->output.setProgramOutput(settings.device, settings.fallBackToDefault);
+    return saveOutputSettings(m_paths.settingsFile(), settings, error);
+}
 QString MainController::lastHistoryLine() const {
     return d->history.lastLine();
 }
@@ -218,6 +252,18 @@ void MainController::refreshStatusPage() {
 
 void MainController::initPlayers() {
     d->players.initPlayers(&d->mainPlayer, &d->insertPlayer);
+    // The output chosen before; without a readable file the system default
+    // (a first start has none: nothing to say then).
+    QString error;
+    if (!loadOutputSettings(m_paths.settingsFile(), &d->outputSettings, &error)) {
+        if (error.isEmpty())
+            qInfo().noquote() << "kolva: no" << m_paths.settingsFile()
+                              << "yet: the system default output";
+        else
+            report(error);
+    }
+    d->outputDevices.remember(d->outputSettings.device, d->outputSettings.description);
+    d->output.setProgramOutput(d->outputSettings.device, d->outputSettings.fallBackToDefault);
 }
 
 void MainController::loadTaskList() {

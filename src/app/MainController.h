@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "app/OutputSettings.h"
 #include "base/AppPaths.h"
 #include "model/Task.h"
 #include "scheduler/PlaybackDisplay.h"
@@ -23,6 +24,8 @@ namespace kolva {
 class Clock;
 class HolidayCalendar;
 class MediaPlayer;
+class OutputDeviceList;
+class OutputRouter;
 class PlayHistory;
 class SecondTimer;
 class PowerOff;
@@ -54,8 +57,21 @@ public:
     PlaybackMonitor &monitor();
     PlayHistory &history();
 
+    // The sound output: the devices there now (the platform's device watcher
+    // writes the list), the program-wide choice of "声音输出" and the router
+    // that puts each player on its task's device.
+    OutputDeviceList &outputDevices();
+    OutputRouter &outputRouter();
+    const OutputSettings &outputSettings() const;
+    // Applies the choice at once and stores it in user/settings.ini; false
+    // with the message when the file could not be written (the choice then
+    // holds until the program ends).
+    bool setOutputSettings(const OutputSettings &settings, QString *error);
+    // "声音输出设备「…」不在，…" while a playing task is not on its device.
+    QString outputMessage() const;
+
     // Start-up steps run by the window's first timerLoad tick, in this order.
-    void initPlayers();            // hands both players to the player layer
+    void initPlayers();            // both players to the player layer, the output read
     void loadTaskList();           // Tasks from the task file (also after the editor closed)
     void startTimers();            // timerTime each second, timerPosition 500 ms
     void startScheduleAtStartUp(); // as a click on picDingShi(0)
@@ -119,6 +135,8 @@ signals:
     // Starts were missed or made late after skipped seconds: one message for
     // the tray, a line each (missedNotice holds it for the error line).
     void missedStartsReported(const QString &message);
+    // outputMessage() changed (it is also reported when it appears).
+    void outputMessageChanged();
 
 private:
     void refreshStatusPage();

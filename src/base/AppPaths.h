@@ -47,6 +47,8 @@ struct AppPaths {
     QString taskFile() const { return writtenFile(QStringLiteral("user/task.xtask.dll")); }
     QString playlistFile() const { return writtenFile(QStringLiteral("template.asx.dll")); }
     QString holidayFile() const { return writtenFile(QStringLiteral("user/holidays.txt")); }
+    // The program's settings (the sound output), UTF-8.
+    QString settingsFile() const { return writtenFile(QStringLiteral("user/settings.ini")); }
     // The play history and its one older generation (historyFile() + ".1").
     QString historyFile() const { return writtenFile(QStringLiteral("user/history.log")); }
 

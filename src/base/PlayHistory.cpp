@@ -20,6 +20,9 @@ const QString PlayHistory::CaughtUp = QStringLiteral("补播");
 const QString PlayHistory::FileSkipped = QStringLiteral("跳过文件");
 const QString PlayHistory::PowerOff = QStringLiteral("关机");
 const QString PlayHistory::Error = QStringLiteral("错误");
+const QString PlayHistory::OutputFallback = QStringLiteral("改用默认输出");
+const QString PlayHistory::OutputWaiting = QStringLiteral("等待输出设备");
+const QString PlayHistory::OutputBack = QStringLiteral("回到输出设备");
 
 QString singleLine(QString text) {
     for (QChar &c : text) {

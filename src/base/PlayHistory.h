@@ -49,16 +49,19 @@ public:
     static constexpr int SyncIntervalMs = 1000;
 
     // Events, as they stand in the file.
-    static const QString Started;       // 开始
-    static const QString PlayedOut;     // 播完
-    static const QString LimitReached;  // 到时停止
-    static const QString RegionCut;     // 区间到时
-    static const QString StoppedByUser; // 手动停止
-    static const QString Missed;        // 错过
-    static const QString CaughtUp;      // 补播 (a start made late, before its 开始)
-    static const QString FileSkipped;   // 跳过文件
-    static const QString PowerOff;      // 关机
-    static const QString Error;         // 错误 (the task list could not be read)
+    static const QString Started;        // 开始
+    static const QString PlayedOut;      // 播完
+    static const QString LimitReached;   // 到时停止
+    static const QString RegionCut;      // 区间到时
+    static const QString StoppedByUser;  // 手动停止
+    static const QString Missed;         // 错过
+    static const QString CaughtUp;       // 补播 (a start made late, before its 开始)
+    static const QString FileSkipped;    // 跳过文件
+    static const QString PowerOff;       // 关机
+    static const QString Error;          // 错误 (the task list could not be read)
+    static const QString OutputFallback; // 改用默认输出 (the task's device is missing)
+    static const QString OutputWaiting;  // 等待输出设备 (missing, no fallback: silent)
+    static const QString OutputBack;     // 回到输出设备 (the device is back)
 
     PlayHistory(Clock &clock, const QString &filePath, QObject *parent = nullptr);
     ~PlayHistory() override;

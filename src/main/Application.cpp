@@ -12,6 +12,7 @@
 #include "app/MainController.h"
 #include "app/RemoteFacade.h"
 #include "base/Clock.h"
+#include "platform/AudioDevices.h"
 #include "platform/GstMediaPlayer.h"
 #include "platform/LogindPowerOff.h"
 #include "platform/LogindSleepWatch.h"
@@ -35,7 +36,7 @@ struct Application::Graph {
     Graph(QApplication &app, const AppPaths &paths)
         : mainPlayer(mediaInfo), insertPlayer(mediaInfo),
           controller(paths, clock, powerOff, mainPlayer, insertPlayer),
-          tray(statusNotifierHostPresent()),
+          devices(controller.outputDevices()), tray(statusNotifierHostPresent()),
           autoRun(AutoRun::userAutostartDir(), QCoreApplication::applicationFilePath()),
           window(app, controller, dialogs, tray, autoRun), remote(controller), bus(remote) {
         // The window owns the view (it is reparented into its place).
@@ -50,6 +51,8 @@ struct Application::Graph {
     GstMediaPlayer mainPlayer;
     GstMediaPlayer insertPlayer;
     MainController controller;
+    AudioDeviceWatcher devices; // writes the controller's device list
+    TestTone testTone;
     DesktopDialogs dialogs;
     SystemTray tray;
     AutoRun autoRun;
@@ -100,15 +103,29 @@ Application::Application(QApplication &app, const AppPaths &paths)
         graph->window.showSoundOutputMissing(!graph->mainPlayer.soundOutputAvailable() ||
                                              !graph->insertPlayer.soundOutputAvailable());
     };
-    for (GstMediaPlayer *player : {&m_graph->mainPlayer, &m_graph->insertPlayer})
+    for (GstMediaPlayer *player : {&m_graph->mainPlayer, &m_graph->insertPlayer}) {
         QObject::connect(player, &MediaPlayer::soundOutputChanged, &m_graph->window, soundOutput);
+        // A player that lost its output: the device list is read afresh (the
+        // sound server may have gone or restarted), so the router sees what
+        // is really there.
+        QObject::connect(player, &MediaPlayer::soundOutputChanged, &m_graph->devices,
+                         [graph = m_graph.get(), player] {
+                             if (!player->soundOutputAvailable())
+                                 graph->devices.recheck();
+                         });
+    }
     QTimer::singleShot(0, &m_graph->window, soundOutput);
+    // The output devices are known before start-up reads the choice of them.
+    m_graph->devices.start();
+    m_graph->window.setTestTonePlayer(
+        [graph = m_graph.get()](const QString &device) { return graph->testTone.play(device); });
     // cmdTaskList: the task editor, modal over the main window; the window
     // reloads the task file when it returns. Timers and players go on meanwhile.
     m_graph->window.setTaskEditorOpener([graph = m_graph.get()](QWidget *owner) {
         TaskEditor editor(graph->controller.paths().taskFile(), graph->dialogs, graph->mediaInfo,
                           owner);
         editor.setHolidayFile(graph->controller.paths().holidayFile());
+        editor.setOutputDevices(&graph->controller.outputDevices());
         editor.exec();
     });
     QObject::connect(&m_graph->controller, &MainController::tasksChanged, &m_graph->controller,

@@ -47,6 +47,9 @@ struct Task {
     // moved may still be made: minutes (0 never, 1 the default) or
     // kCatchUpWindow (while the task's own window lasts; model/DueRule).
     int32_t CatchUp = 1;
+    // The output device the task plays on, by the sound server's stable name
+    // (e.g. "alsa_output.usb-…"); "" follows the program-wide choice.
+    QString Device;
     QVector<Region> Regions;
 };
 

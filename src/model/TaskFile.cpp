@@ -39,6 +39,9 @@ void appendTask(QString &out, const Task &t) {
         out += QLatin1String("\" Holidays=\"True");
     if (t.CatchUp != kDefaultCatchUp)
         out += QLatin1String("\" CatchUp=\"") + catchUpText(t.CatchUp);
+    // The output device comes last of the added attributes, only when set.
+    if (!t.Device.isEmpty())
+        out += QLatin1String("\" Device=\"") + xmlAttributeText(t.Device);
     out += QLatin1String("\">");
     for (const Region &r : t.Regions) {
         out += kCrLf;
@@ -109,6 +112,7 @@ Task readTaskAttributes(const QXmlStreamAttributes &a) {
     t.Days = readDays(a.value(QLatin1String("Days")));
     t.Holidays = a.value(QLatin1String("Holidays")).toString().toLower() == QLatin1String("true");
     t.CatchUp = readCatchUp(a.value(QLatin1String("CatchUp")));
+    t.Device = text(a, QLatin1String("Device"));
     return t;
 }
 

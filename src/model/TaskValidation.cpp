@@ -103,6 +103,7 @@ void applyTaskForm(const TaskForm &form, Task &task) {
     task.StopTime = form.stopTimeMode ? form.stopTime : QString();
     task.Days = form.days & kEveryDay;
     task.Holidays = form.holidays;
+    task.Device = form.device;
     task.PowerOff = form.powerOff;
     task.Enabled = form.enabled;
     switch (form.catchUp) {
@@ -136,6 +137,7 @@ TaskForm taskFormOf(const Task &task) {
     form.stopTimeMode = !task.StopTime.isEmpty();
     form.days = task.Days & kEveryDay;
     form.holidays = task.Holidays;
+    form.device = task.Device;
     form.enabled = task.Enabled;
     form.powerOff = task.PowerOff;
     form.catchUp = task.CatchUp == kDefaultCatchUp  ? TaskForm::CatchUp::OneMinute

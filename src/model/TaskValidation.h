@@ -29,6 +29,7 @@ struct TaskForm {
     QString stopTime;
     uint8_t days = kEveryDay; // the seven day boxes, bit 0 Monday
     bool holidays = false;    // "节假日不播放(按调休安排)"
+    QString device;           // "输出设备:" ("" = 默认)
     bool enabled = true;
     bool powerOff = false;
     // "错过后:": 1分钟内补播 (the default), N分钟内补播 with its box,

@@ -47,7 +47,7 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
         sinkDescription.isEmpty() ? qEnvironmentVariable("KOLVA_AUDIO_SINK") : sinkDescription;
     m_outputRetry.setInterval(outputRetryMs);
     connect(&m_outputRetry, &QTimer::timeout, this, &GstMediaPlayer::retryRealOutput);
-    m_sink = gst::makeAudioSink(m_sinkDescription, &m_sinkWarning);
+    m_sink = makeRealOutput(&m_sinkWarning);
     if (!m_sinkWarning.isEmpty()) {
         qWarning("kolva player: %s", qUtf8Printable(m_sinkWarning));
         setSilent(true, m_sinkWarning);

@@ -142,6 +142,10 @@ public:
     // Why the configured output was replaced by the silent sink ("" if not).
     QString sinkWarning() const { return m_sinkWarning; }
     bool soundOutputAvailable() const override { return !m_silentSink; }
+    // The device by its stable name (GstMediaPlayerOutput.cpp); ignored when
+    // the output is fixed (a given description or KOLVA_AUDIO_SINK).
+    void setOutputDevice(const QString &stableName) override;
+    QString outputDevice() const { return m_outputDevice; }
 
     // How often the real output is tried again while playing silently.
     static constexpr int outputRetryMs = 3000;
@@ -201,6 +205,11 @@ private:
     void fallBackToSilentSink();
     void retryRealOutput();
     bool installRealOutput(GstElement *probed = nullptr);
+    // The real output wanted now: the fixed description, else the chosen
+    // device, else the desktop's default (a silent sink and *warning when
+    // it cannot be opened).
+    GstElement *makeRealOutput(QString *warning) const;
+    void moveOutput(GstElement *sink, const QString &warning);
     void setSilent(bool silent, const QString &why);
     void faultLater(int index);
     void onOpenTimeout();
@@ -259,7 +268,8 @@ private:
     MediaInfoCache &m_mediaInfo;
     GstElement *m_playbin = nullptr;
     GstElement *m_sink = nullptr;
-    QString m_sinkDescription; // the real output wanted ("" = the desktop's)
+    QString m_sinkDescription; // a fixed real output ("" = by device, the desktop's)
+    QString m_outputDevice;    // the chosen device's stable name ("" = the default)
     QString m_sinkWarning;
     QTimer m_outputRetry; // runs while m_silentSink
 

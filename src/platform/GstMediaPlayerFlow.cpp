@@ -177,7 +177,7 @@ bool GstMediaPlayer::installRealOutput(GstElement *probed) {
     GstElement *sink = probed;
     if (!sink) {
         QString warning;
-        sink = gst::makeAudioSink(m_sinkDescription, &warning);
+        sink = makeRealOutput(&warning);
         if (!warning.isEmpty()) {
             gst_object_unref(sink);
             return false;
@@ -202,7 +202,7 @@ void GstMediaPlayer::retryRealOutput() {
     if (opening())
         return; // the entry being opened tries (or tried) already
     QString warning;
-    GstElement *sink = gst::makeAudioSink(m_sinkDescription, &warning);
+    GstElement *sink = makeRealOutput(&warning);
     if (!warning.isEmpty()) {
         gst_object_unref(sink);
         return;

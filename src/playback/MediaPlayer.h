@@ -175,6 +175,14 @@ public:
     // it keeps trying to get it back.
     virtual bool soundOutputAvailable() const { return true; }
 
+    // The output device to play on from now on, by the sound server's stable
+    // name ("" = the system default). What plays goes on there at the
+    // position it reached. A device that cannot be opened (not there) is
+    // played to silently in real time and tried again every few seconds;
+    // the same name again while silent tries it at once. OutputRouter
+    // decides what to ask for (the fallback to the default is its choice).
+    virtual void setOutputDevice(const QString &stableName) = 0;
+
 signals:
     void openStateChange(kolva::OpenState newState);
     void statusChange(kolva::PlayState newState);

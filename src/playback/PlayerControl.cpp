@@ -7,6 +7,7 @@
 #include "base/PlayHistory.h"
 #include "model/ClockTime.h"
 #include "model/NumberText.h"
+#include "playback/OutputRouter.h"
 #include "playback/PowerOff.h"
 
 namespace kolva {
@@ -44,7 +45,13 @@ void PlayerControl::resumePlayer(int index) {
 
 void PlayerControl::stopPlayer(int index) {
     Players[index]->stop();
-    m_slots[index].finish(PlayerSlot::End::Stop);
+    finishSlot(index, PlayerSlot::End::Stop);
+}
+
+void PlayerControl::finishSlot(int index, PlayerSlot::End how) {
+    m_slots[index].finish(how);
+    if (m_output)
+        m_output->playerFreed(index);
 }
 
 int PlayerControl::activePlayer() const {
@@ -150,6 +157,8 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
     if (m_prepared && m_prepared->taskId == task.TaskID &&
         m_prepared->index == (asInsert ? InsertPlayer : MainPlayer))
         detail += QStringLiteral(" 预载");
+    if (m_output)
+        detail += m_output->startDetail(task.Device);
     note(PlayHistory::Started, task.Title, detail);
     if (task.Regions.isEmpty()) {
         note(PlayHistory::PlayedOut, task.Title, QStringLiteral("没有区间"));
@@ -162,11 +171,16 @@ void PlayerControl::playTask(const Task &task, int lateMs) {
     // can hold a task while the main one is idle when the main task reached
     // its stop time under the insert; a new task then replaces the insert
     // instead of sounding beside it.
-    if (asInsert && !m_slots[InsertPlayer].busy()) {
+    // An insert on another output device than the main task's sounds
+    // beside it (zones: another room); on the same one the main task waits.
+    if (asInsert && !m_slots[InsertPlayer].busy() &&
+        !(m_output && m_output->soundsApart(task.Device))) {
         Players[MainPlayer]->pause();
         m_slots[MainPlayer].pause(m_clock.tickMs(), true);
     }
     m_slots[index].begin(task, m_clock.tickMs());
+    if (m_output)
+        m_output->taskStarted(index, task.Title, task.Device);
     playRegionAt(index, 0);
 }
 
@@ -194,7 +208,7 @@ void PlayerControl::regionFinished(int index, int pos) {
     // cut by its Duration, or an insert replaced by a task that plays nothing,
     // still sounds and must fall silent before the main task comes back.
     Players[index]->stop();
-    m_slots[index].finish(PlayerSlot::End::Natural);
+    finishSlot(index, PlayerSlot::End::Natural);
     note(PlayHistory::PlayedOut, task.Title);
     if (index == InsertPlayer)
         handBackToMain();
@@ -203,7 +217,7 @@ void PlayerControl::regionFinished(int index, int pos) {
 
 void PlayerControl::endTaskEarly(int index) {
     Players[index]->stop();
-    m_slots[index].finish(PlayerSlot::End::Limit);
+    finishSlot(index, PlayerSlot::End::Limit);
     if (index == InsertPlayer)
         handBackToMain();
 }
@@ -261,6 +275,16 @@ void PlayerControl::checkTaskEnd(int index, int64_t now) {
 void PlayerControl::checkRegionDuration(int64_t now) {
     const int active = activePlayer();
     if (active < 0)
+        return;
+    // A main task sounding beside the insert (another device) keeps its own
+    // region limits meanwhile.
+    if (active == InsertPlayer && m_slots[MainPlayer].phase() == PlayerSlot::Phase::Playing)
+        checkRegionDurationOf(MainPlayer, now);
+    checkRegionDurationOf(active, now);
+}
+
+void PlayerControl::checkRegionDurationOf(int active, int64_t now) {
+    if (!m_slots[active].busy())
         return;
     const PlayingTask &playing = m_slots[active].playing();
     const Task &task = playing.task;

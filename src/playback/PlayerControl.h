@@ -28,6 +28,7 @@
 namespace kolva {
 
 class Clock;
+class OutputRouter;
 class PlayHistory;
 class PowerOff;
 
@@ -59,6 +60,9 @@ public:
     void setPlaylistWriter(PlaylistWriter writer) { m_writePlaylist = std::move(writer); }
     // Where starts, ends and power-off requests are written (may be null).
     void setHistory(PlayHistory *history) { m_history = history; }
+    // Told when a task starts on a player and when it leaves it, so that the
+    // player plays on the task's output device (may be null).
+    void setOutputRouter(OutputRouter *router) { m_output = router; }
     // The random order of Sort 1 regions comes from one generator seeded once;
     // tests fix the seed.
     void setRandomSeed(uint64_t seed) { m_random.seed(seed); }
@@ -166,6 +170,10 @@ private:
     void endTaskEarly(int index);
     // The main task goes on after the insert ended.
     void handBackToMain();
+    // The region limit of the task on one player.
+    void checkRegionDurationOf(int index, int64_t now);
+    // The slot ends its task; the player follows the program's output again.
+    void finishSlot(int index, PlayerSlot::End how);
     // False when the file could not be written (told once per task).
     bool writePlaylistFile(int index, const QByteArray &text);
     void note(const QString &event, const QString &title, const QString &detail = QString());
@@ -175,6 +183,7 @@ private:
     AppPaths m_paths;
     Hooks m_hooks;
     PlayHistory *m_history = nullptr;
+    OutputRouter *m_output = nullptr;
     std::array<PlayerSlot, 2> m_slots{};
     // A first pass drawn and opened ahead (prepareTask).
     struct Prepared {

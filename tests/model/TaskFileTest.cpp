@@ -481,3 +481,18 @@ TEST_F(TaskFileTest, SavesKeepThePreviousGoodFileAndNeverLoseAnUnreadableOne) {
     }
     EXPECT_FALSE(QFile::exists(path()));
 }
+
+TEST_F(TaskFileTest, TheOutputDeviceIsWrittenLastAndOnlyWhenSet) {
+    TaskList list(2, newTask());
+    list[0].Holidays = true;
+    list[0].Device = QStringLiteral("alsa_output.usb-Speaker_&_\"Co\"-00.analog-stereo");
+    const QString text = taskFileText(list);
+    EXPECT_TRUE(text.contains(u"Holidays=\"True\" Device=\"alsa_output.usb-Speaker_&amp;_&quot;"
+                              u"Co&quot;-00.analog-stereo\">\r\n"));
+    EXPECT_TRUE(text.contains(u"PowerOff=\"False\">\r\n")) << "no Device on the task without one";
+    ASSERT_TRUE(saveTasks(path(), list));
+    TaskList back;
+    ASSERT_TRUE(loadTasks(path(), back));
+    EXPECT_EQ(back[0].Device, list[0].Device);
+    EXPECT_TRUE(back[1].Device.isEmpty());
+}

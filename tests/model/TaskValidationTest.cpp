@@ -161,6 +161,7 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     f.regions[1].region.RegionID = 7;
     f.days = kWorkdays;
     f.holidays = true;
+    f.device = "alsa_output.usb-x";
     ASSERT_EQ(validateTask(f), "");
     Task t = newTask();
     t.TaskID = 5;
@@ -171,6 +172,7 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     EXPECT_EQ(t.StopTime, "");
     EXPECT_EQ(t.Days, kWorkdays);
     EXPECT_TRUE(t.Holidays);
+    EXPECT_EQ(t.Device, "alsa_output.usb-x");
     ASSERT_EQ(t.Regions.size(), 3);
     EXPECT_EQ(t.Regions[1].Title, "c");
     EXPECT_EQ(t.Regions[1].RegionID, 0);
@@ -187,6 +189,7 @@ TEST(TaskValidation, NormalisesCheckedTimesAndWritesTheRecord) {
     EXPECT_FALSE(back.stopTimeMode);
     EXPECT_EQ(back.days, kWorkdays);
     EXPECT_TRUE(back.holidays);
+    EXPECT_EQ(back.device, "alsa_output.usb-x");
     EXPECT_EQ(back.regions[2].number, 3);
 
     f.ownVolume = false;

@@ -38,6 +38,8 @@ public:
     PlayState playState() const override { return m_state; }
     Media currentMedia() const override;
     Media newMedia(const QString &filePath) override;
+    // Kept apart from `calls`: the device is asked for at every task start.
+    void setOutputDevice(const QString &stableName) override { outputDevices << stableName; }
 
     // --- Script -------------------------------------------------------------------
     // Length of a media file in seconds (newMedia and entries); files not
@@ -81,7 +83,9 @@ public:
     // --- Record -------------------------------------------------------------------
     QStringList calls;               // "play", "pause", "stop", "setVolume 40", ...
     QList<QByteArray> playlistFiles; // bytes read by each newPlaylist(FromText)
-    int passesEnded = 0;             // end-of-pass events raised
+    QStringList outputDevices;       // each setOutputDevice, in order
+    QString outputDevice() const { return outputDevices.value(outputDevices.size() - 1); }
+    int passesEnded = 0; // end-of-pass events raised
     int entryIndex() const { return m_entry; }
     int playIndex() const { return m_play; } // play of the current entry (0-based)
 

@@ -23,6 +23,7 @@
 #include "model/TaskFile.h"
 #include "model/TaskValidation.h"
 #include "ui/editor/HolidayDialog.h"
+#include "ui/editor/OutputDeviceBox.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/RegionEditor.h"
 #include "ui/widgets/Dialogs.h"
@@ -203,6 +204,7 @@ void TaskEditor::displayTask(const Task &task) {
     m_catchUp->setCurrentIndex(int(form.catchUp));
     m_catchUpMinutes->setText(form.catchUpMinutes);
     m_catchUpMinutes->setVisible(form.catchUp == TaskForm::CatchUp::Minutes);
+    m_deviceBox->showDevice(form.device);
     m_powerOffBox->setChecked(form.powerOff);
     m_enabledBox->setChecked(form.enabled);
     showRegions(task.Regions);
@@ -355,6 +357,7 @@ bool TaskEditor::cmdSaveTaskClick() {
     form.holidays = m_holidays->isChecked();
     form.catchUp = TaskForm::CatchUp(m_catchUp->currentIndex());
     form.catchUpMinutes = m_catchUpMinutes->text();
+    form.device = m_deviceBox->device();
     form.enabled = m_enabledBox->isChecked();
     form.powerOff = m_powerOffBox->isChecked();
     // Regions never scrolled into view are written from their records.

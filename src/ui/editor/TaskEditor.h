@@ -47,6 +47,8 @@ namespace kolva {
 
 class Dialogs;
 class MediaLengths;
+class OutputDeviceBox;
+class OutputDeviceList;
 class RegionEditor;
 class PagedScrollArea;
 
@@ -67,6 +69,8 @@ public:
     // by default holidays.txt beside the task file, where AppPaths puts it.
     void setHolidayFile(const QString &path) { m_holidayFile = path; }
     QString holidayFile() const { return m_holidayFile; }
+    // The devices "输出设备:" offers (the program's list).
+    void setOutputDevices(const OutputDeviceList *devices);
 
     const TaskList &tasks() const { return m_tasks; }
     // The key of the shown task ("" when none is shown).
@@ -116,6 +120,7 @@ public:
     // 错过后 and the minutes of N分钟内补播.
     QComboBox *catchUpBox() const { return m_catchUp; }
     QLineEdit *catchUpMinutesBox() const { return m_catchUpMinutes; }
+    OutputDeviceBox *deviceBox() const { return m_deviceBox; }       // 输出设备:
     QToolButton *cmdSaveTask() const { return m_cmdSaveTask; }
     QToolButton *picAddNew() const { return m_picAddNew; }
     QToolButton *taskButton(int index) const {
@@ -207,6 +212,7 @@ private:
     QPushButton *m_cmdHolidays = nullptr;
     QComboBox *m_catchUp = nullptr; // 错过后: in the order of TaskForm::CatchUp
     QLineEdit *m_catchUpMinutes = nullptr;
+    OutputDeviceBox *m_deviceBox = nullptr;
     QVBoxLayout *m_regionLayout = nullptr;
     // One slot a region of the shown task, in display order. A region shows
     // as a placeholder of an editor's height until it scrolls into view or

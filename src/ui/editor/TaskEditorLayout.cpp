@@ -22,6 +22,7 @@
 
 #include "model/PlayDays.h"
 #include "model/TaskValidation.h"
+#include "ui/editor/OutputDeviceBox.h"
 #include "ui/editor/PagedScrollArea.h"
 #include "ui/editor/TaskEditor.h"
 #include "ui/widgets/CaptionFit.h"
@@ -304,6 +305,10 @@ QWidget *TaskEditor::buildEditorPane() {
     });
     connect(m_catchUp, &QComboBox::activated, this, &TaskEditor::markChanged);
     connect(m_catchUpMinutes, &QLineEdit::textChanged, this, &TaskEditor::markChanged);
+    m_deviceBox = new OutputDeviceBox(m_content);
+    form->addRow(m_deviceBox->makeLabel(m_content), m_deviceBox);
+    connect(m_deviceBox, &OutputDeviceBox::deviceChosen, this, &TaskEditor::markChanged);
+
 
     // How the task ends: after a play time or at a time of day.
     m_durationOption = new QRadioButton(QStringLiteral("时长"), m_content);
@@ -371,6 +376,10 @@ QWidget *TaskEditor::buildEditorPane() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_bg);
     return pane;
+}
+
+void TaskEditor::setOutputDevices(const OutputDeviceList *devices) {
+    m_deviceBox->setDevices(devices);
 }
 
 QWidget *TaskEditor::bg() const {

@@ -11,6 +11,7 @@
 
 #include "Version.h"
 #include "app/MainController.h"
+#include "ui/main/OutputDialog.h"
 #include "ui/main/StatusStrip.h"
 #include "ui/main/TaskListView.h"
 #include "ui/main/Tray.h"
@@ -45,6 +46,7 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     // blocks it there.
     connect(m_chkAutoRun, &QCheckBox::toggled, this, &MainWindow::chkAutoRunToggled);
     connect(m_cmdSkin, &QPushButton::clicked, this, &MainWindow::cmdSkinClicked);
+    connect(m_cmdOutput, &QPushButton::clicked, this, &MainWindow::cmdOutputClicked);
     connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::aboutClicked);
     connect(m_webPageButton, &QPushButton::clicked, this, &MainWindow::webPageClicked);
     connect(m_helpButton, &QPushButton::clicked, this, &MainWindow::helpClicked);
@@ -57,6 +59,8 @@ MainWindow::MainWindow(QApplication &app, MainController &controller, Dialogs &d
     connect(&m_controller, &MainController::historyAppended, this, &MainWindow::showHistoryLine);
     connect(&m_controller, &MainController::missedStartsReported, this,
             &MainWindow::showMissedStarts);
+    connect(&m_controller, &MainController::outputMessageChanged, this,
+            &MainWindow::refreshSoundOutputLine);
     connect(&m_tray, &Tray::doubleClicked, this, &MainWindow::restoreFromTray);
 
     // Form_Load: only arm timerLoad, so that the window is on screen before
@@ -194,11 +198,47 @@ void MainWindow::showMissedStarts(const QString &message) {
 }
 
 void MainWindow::showSoundOutputMissing(bool missing) {
-    if (m_lblSoundOutput->isHidden() == !missing)
+    if (m_soundOutputMissing == missing)
         return;
-    m_lblSoundOutput->setVisible(missing);
-    if (missing && m_tray.isAdded())
+    m_soundOutputMissing = missing;
+    // A device waited for has its own message (told already).
+    if (missing && m_tray.isAdded() && m_controller.outputMessage().isEmpty())
         m_tray.showMessage(QStringLiteral(KOLVA_TITLE), soundOutputMissingText());
+    refreshSoundOutputLine();
+}
+
+void MainWindow::refreshSoundOutputLine() {
+    const QString routed = m_controller.outputMessage();
+    // The router's message went: so does its copy on the error line.
+    if (routed.isEmpty() && !m_outputMessageShown.isEmpty() &&
+        m_lblError->text().endsWith(m_outputMessageShown))
+        m_lblError->hide();
+    m_outputMessageShown = routed;
+    const QString text = !routed.isEmpty()      ? routed
+                         : m_soundOutputMissing ? soundOutputMissingText()
+                                                : QString();
+    if (m_lblSoundOutput->text() != text && !text.isEmpty())
+        m_lblSoundOutput->setText(text);
+    m_lblSoundOutput->setVisible(!text.isEmpty());
+}
+
+void MainWindow::cmdOutputClicked() {
+    if (!m_outputDialog) {
+        m_outputDialog = new OutputDialog(
+            m_controller.outputDevices(),
+            [this](const QString &device) { return m_playTestTone && m_playTestTone(device); },
+            this);
+        // A continuation: the window never waits in a loop of its own.
+        connect(m_outputDialog, &QDialog::accepted, this, [this] {
+            if (m_outputDialog->chosen() == m_controller.outputSettings())
+                return;
+            QString error;
+            if (!m_controller.setOutputSettings(m_outputDialog->chosen(), &error))
+                showError(error);
+        });
+    }
+    m_outputDialog->showSettings(m_controller.outputSettings());
+    m_outputDialog->open();
 }
 
 void MainWindow::showError(const QString &message) {

@@ -32,6 +32,7 @@ class ClickBar;
 class Dialogs;
 class LiveLine;
 class MainController;
+class OutputDialog;
 class StatusStrip;
 class TaskListView;
 class Tray;
@@ -51,6 +52,16 @@ public:
     // Opens (or raises) the day view "日程" beside the window, without waiting.
     using DayViewOpener = std::function<void(QWidget *owner)>;
     void setDayViewOpener(DayViewOpener opener) { m_openDayView = std::move(opener); }
+    // "试听" of the "声音输出" dialog: a short tone on a device ("" = the
+    // system default); false when it cannot be played there.
+    void setTestTonePlayer(std::function<bool(const QString &device)> tone) {
+        m_playTestTone = std::move(tone);
+    }
+    // "声音输出" beside "皮肤": the dialog, made on first use; its choice is
+    // applied and stored when it is accepted.
+    void cmdOutputClicked();
+    OutputDialog *outputDialog() const { return m_outputDialog; }
+    QPushButton *cmdOutput() const { return m_cmdOutput; }
     // Puts the detail view into its place in the window: a list
     // click shows the Task there, its PlayTask and PlaySong play, and the
     // wheel pages it from the first timerLoad tick on.
@@ -58,6 +69,10 @@ public:
     // While no real sound output is available the window shows a line and
     // the tray says so once; both go when sound is back.
     void showSoundOutputMissing(bool missing);
+    // The line also says when a playing task is not on its output device
+    // (MainController::outputMessage); the error line's copy of that goes
+    // when it clears.
+    void refreshSoundOutputLine();
     static QString soundOutputMissingText() {
         return QStringLiteral("没有可用的声音输出设备，正在重试…");
     }
@@ -142,6 +157,10 @@ private:
 
     TaskEditorOpener m_openTaskEditor;
     DayViewOpener m_openDayView;
+    std::function<bool(const QString &)> m_playTestTone;
+    OutputDialog *m_outputDialog = nullptr;
+    bool m_soundOutputMissing = false;
+    QString m_outputMessageShown; // the router's message last put on the error line
     ShowTask *m_taskView = nullptr;
     WheelHook *m_taskViewWheel = nullptr; // the detail view's wheel hook (mMouseTaskControl)
 
@@ -175,6 +194,7 @@ private:
     QToolButton *m_picDingShi[2] = {nullptr, nullptr};
     QCheckBox *m_chkAutoRun = nullptr;
     QPushButton *m_cmdSkin = nullptr;
+    QPushButton *m_cmdOutput = nullptr;      // "声音输出"
     QPushButton *m_aboutButton = nullptr;    // Command1 "关于"
     QPushButton *m_webPageButton = nullptr;  // Command2 "官方网站"
     QPushButton *m_helpButton = nullptr;     // Command3 "帮助"

@@ -243,10 +243,13 @@ QWidget *MainWindow::buildBottomBar() {
     row->addWidget(m_chkAutoRun);
     row->addStretch(1);
     m_cmdSkin = namedButton("cmdSkin", QStringLiteral("皮肤"), bar);
+    m_cmdOutput = namedButton("cmdOutput", QStringLiteral("声音输出"), bar);
+    m_cmdOutput->setAccessibleName(QStringLiteral("声音输出"));
     m_aboutButton = namedButton("Command1", QStringLiteral("关于"), bar);
     m_webPageButton = namedButton("Command2", QStringLiteral("官方网站"), bar);
     m_helpButton = namedButton("Command3", QStringLiteral("帮助"), bar);
     row->addWidget(m_cmdSkin);
+    row->addWidget(m_cmdOutput);
     row->addWidget(m_aboutButton);
     row->addWidget(m_webPageButton);
     row->addWidget(m_helpButton);
