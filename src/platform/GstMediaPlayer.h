@@ -79,6 +79,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/GstGaplessTrim.h"
 #include "platform/MediaInfoCache.h"
 #include "playback/MediaPlayer.h"
 
@@ -245,6 +246,8 @@ private:
     MediaInfoCache &m_mediaInfo;
     GstElement *m_playbin = nullptr;
     GstElement *m_sink = nullptr;
+    // Drops an MP3's encoder delay and padding (the playbin's audio-filter).
+    gst::GaplessTrim m_gaplessTrim;
     QString m_sinkDescription; // the real output wanted ("" = the desktop's)
     QString m_sinkWarning;
     QTimer m_outputRetry; // runs while m_silentSink
