@@ -14,6 +14,10 @@ namespace {
 constexpr qint64 headWindow = 4096;
 // ID3v2 tags in a row that are skipped (some taggers stack them).
 constexpr int maxId3Tags = 4;
+// What may follow the MPEG stream that its header counts (ID3v1, APE and
+// Lyrics3 tags). A file longer than that holds sound the header does not
+// count (files joined together): the end cannot be placed.
+constexpr qint64 trailingTagsSlack = 16 * 1024;
 
 struct FrameHeader {
     int sampleRate = 0;
@@ -57,7 +61,8 @@ FrameHeader frameHeader(const uchar *p) {
 
 // The Xing/Info header with its LAME extension in the frame at p (which has
 // `avail` bytes from p on).
-Mp3Gapless readTag(const uchar *p, qint64 avail, const FrameHeader &h) {
+// `rest`: the file's bytes from p on (-1: not known).
+Mp3Gapless readTag(const uchar *p, qint64 avail, qint64 rest, const FrameHeader &h) {
     Mp3Gapless none;
     const qint64 end = std::min<qint64>(avail, h.size);
     qint64 at = h.tagOffset;
@@ -74,7 +79,14 @@ Mp3Gapless readTag(const uchar *p, qint64 avail, const FrameHeader &h) {
         return none;
     const quint32 frames = be32(p + at);
     at += 4;
-    at += (flags & 2 ? 4 : 0) + (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+    if (flags & 2) {
+        if (at + 4 > end)
+            return none;
+        if (rest >= 0 && rest > qint64(be32(p + at)) + trailingTagsSlack)
+            return none;
+        at += 4;
+    }
+    at += (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
     constexpr int extension = 36; // the LAME extension's length
     if (at + extension > end)
         return none;
@@ -103,14 +115,14 @@ Mp3Gapless readTag(const uchar *p, qint64 avail, const FrameHeader &h) {
 
 } // namespace
 
-Mp3Gapless parseMp3Gapless(const QByteArray &bytes) {
+Mp3Gapless parseMp3Gapless(const QByteArray &bytes, qint64 fileRest) {
     const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
     const qint64 n = bytes.size();
     for (qint64 i = 0; i + 4 <= n; ++i) {
         const FrameHeader h = frameHeader(data + i);
         if (h.size == 0)
             continue;
-        const Mp3Gapless tag = readTag(data + i, n - i, h);
+        const Mp3Gapless tag = readTag(data + i, n - i, fileRest >= 0 ? fileRest - i : -1, h);
         if (tag.known())
             return tag;
         // A real frame (another header where it ends) without the header:
@@ -143,7 +155,7 @@ Mp3Gapless readMp3Gapless(const QString &path) {
     }
     if (!file.seek(at))
         return {};
-    return parseMp3Gapless(file.read(headWindow));
+    return parseMp3Gapless(file.read(headWindow), file.size() - at);
 }
 
 } // namespace kolva

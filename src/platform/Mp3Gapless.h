@@ -37,11 +37,14 @@ inline constexpr int mp3DecoderDelay = 529;
 
 // Nothing known for a file that is not MPEG audio layer III, has no Xing/Info
 // header with a LAME extension in its first frame, says delay and padding 0,
-// or cannot be read. Blocking: see above.
+// is much longer than its header counts (files joined together: dropping
+// "the padding" there would cut sound), or cannot be read. Blocking: see
+// above.
 Mp3Gapless readMp3Gapless(const QString &path);
 
 // The same from the bytes that follow the ID3v2 tags (what readMp3Gapless
-// reads): the first frame must begin within them.
-Mp3Gapless parseMp3Gapless(const QByteArray &bytes);
+// reads): the first frame must begin within them. fileRest: the file's size
+// from the first of them on (-1: not known, the length is not checked).
+Mp3Gapless parseMp3Gapless(const QByteArray &bytes, qint64 fileRest = -1);
 
 } // namespace kolva

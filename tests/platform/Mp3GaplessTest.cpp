@@ -14,12 +14,15 @@ using namespace kolva::test;
 
 namespace {
 
-QString truncatedCopy(const QString &from, const QString &to, qint64 bytes) {
-    QFile::remove(to);
-    if (!QFile::copy(from, to))
+// A copy of `from`, cut to `bytes` (-1: whole) with `more` appended.
+QString copyOf(const QString &from, const QString &to, qint64 bytes, const QString &more = {}) {
+    QFile in(from), tail(more), out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return QString();
-    QFile f(to);
-    return f.open(QIODevice::ReadWrite) && f.resize(bytes) ? to : QString();
+    out.write(in.read(bytes < 0 ? in.size() : bytes));
+    if (!more.isEmpty() && tail.open(QIODevice::ReadOnly))
+        out.write(tail.readAll());
+    return to;
 }
 
 } // namespace
@@ -42,7 +45,11 @@ TEST(Mp3Gapless, ReadsTheLameExtensionAndNothingFromFilesWithout) {
          gen.makeTaggedMp3("gl-lame-id3", tone, "LAME3.100", 64 * 1024), "LAME3.100"},
         {"no Xing/Info frame", gen.make("gl-plain", tone, MediaFormat::Mp3), {}},
         {"an Info frame without the extension", gen.makeTaggedMp3("gl-info", tone, ""), {}},
-        {"cut inside the Info frame", truncatedCopy(lavc, dir.filePath("cut.mp3"), 120), {}},
+        {"cut inside the Info frame", copyOf(lavc, dir.filePath("cut.mp3"), 120), {}},
+        {"another file's 3 s joined on",
+         copyOf(lavc, dir.filePath("joined.mp3"), -1,
+                gen.make("gl-long", {{440, 3.0}}, MediaFormat::Mp3)),
+         {}},
         {"a WAV", gen.make("gl-wav", tone), {}},
         {"not media", gen.makeCorrupt("gl-junk"), {}},
         {"missing", dir.filePath("none.mp3"), {}},
