@@ -59,9 +59,8 @@ FrameHeader frameHeader(const uchar *p) {
     return h;
 }
 
-// The Xing/Info header with its LAME extension in the frame at p (which has
-// `avail` bytes from p on).
-// `rest`: the file's bytes from p on (-1: not known).
+// The Xing/Info header with its LAME extension in the frame at p: `avail`
+// bytes are at hand from p on, `rest` the file has from p on (-1: not known).
 Mp3Gapless readTag(const uchar *p, qint64 avail, qint64 rest, const FrameHeader &h) {
     Mp3Gapless none;
     const qint64 end = std::min<qint64>(avail, h.size);
