@@ -64,6 +64,7 @@ GstMediaPlayer::GstMediaPlayer(MediaInfoCache &mediaInfo, QObject *parent,
                  nullptr);
     if (videoSink)
         g_object_set(m_playbin, "video-sink", videoSink, nullptr);
+    m_gaplessTrim.install(m_playbin); // gapless trim: told each play below
 
     GstBus *bus = gst_element_get_bus(m_playbin);
     gst_bus_set_sync_handler(

@@ -79,6 +79,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/GstGaplessTrim.h"
 #include "platform/MediaInfoCache.h"
 #include "playback/MediaPlayer.h"
 
@@ -268,6 +269,8 @@ private:
     MediaInfoCache &m_mediaInfo;
     GstElement *m_playbin = nullptr;
     GstElement *m_sink = nullptr;
+    // Drops an MP3's encoder delay and padding (the playbin's audio-filter).
+    gst::GaplessTrim m_gaplessTrim;
     QString m_sinkDescription; // a fixed real output ("" = by device, the desktop's)
     QString m_outputDevice;    // the chosen device's stable name ("" = the default)
     QString m_sinkWarning;

@@ -333,6 +333,7 @@ void GstMediaPlayer::resetPipeline() {
     if (m_playbin)
         gst_element_set_state(m_playbin, m_pipelineBroken ? GST_STATE_NULL : GST_STATE_READY);
     m_pipelineBroken = false;
+    m_gaplessTrim.reset(); // gapless trim: plays queued but not started are gone
     // After READY no streaming thread runs: whatever it posted before is
     // of the old generation and is dropped on arrival.
     m_generation.fetch_add(1);
@@ -457,6 +458,7 @@ void GstMediaPlayer::openPlay(int index, int playNo, OpenOptions options) {
         // comes at once and finds the next play ready (it never waits).
         updatePlan();
     }
+    m_gaplessTrim.pushPlay(m_playlist->entries[index].ref); // gapless trim: the stream to come
     const GstStateChangeReturn r =
         gst_element_set_state(m_playbin, direct ? GST_STATE_PLAYING : GST_STATE_PAUSED);
     if (r == GST_STATE_CHANGE_FAILURE) {

@@ -62,6 +62,7 @@ void GstMediaPlayer::onAboutToFinish(GstElement *playbin, void *data) {
         return; // EOS follows and the UI thread goes on
     }
     g_object_set(playbin, "uri", next.uri.toUtf8().constData(), nullptr);
+    self->m_gaplessTrim.pushPlay(next.path); // gapless trim: the stream to come
     if (self->m_debug)
         qInfo("kolva player %s: handed over entry %d play %d", qUtf8Printable(self->Tag),
               next.index, next.playNo);

@@ -121,6 +121,33 @@ double Capture::longestRunningTimeGapMs() const {
     return longest;
 }
 
+double Capture::leadingSilenceMs(double level) const {
+    QMutexLocker lock(&m_mutex);
+    const qint16 limit = qint16(level * 32767);
+    qsizetype i = 0;
+    while (i < m_samples.size() && std::abs(m_samples[i]) <= limit)
+        ++i;
+    return 1000.0 * double(i) / captureRate;
+}
+
+double Capture::longestInnerSilenceMs(double level) const {
+    QMutexLocker lock(&m_mutex);
+    const qint16 limit = qint16(level * 32767);
+    qsizetype longest = 0, run = 0;
+    bool sounded = false;
+    for (qint16 s : m_samples) {
+        if (std::abs(s) > limit) {
+            if (sounded)
+                longest = std::max(longest, run);
+            sounded = true;
+            run = 0;
+        } else {
+            ++run;
+        }
+    }
+    return 1000.0 * double(longest) / captureRate;
+}
+
 double Capture::rms() const {
     QMutexLocker lock(&m_mutex);
     if (m_samples.isEmpty())

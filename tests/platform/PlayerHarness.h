@@ -46,6 +46,11 @@ public:
     // scheduling delays; a running time that starts over (a reopened
     // pipeline rather than a hand-over) counts as an endless gap.
     double longestRunningTimeGapMs() const;
+    // Sample-exact silences of the captured sound (quieter than `level`,
+    // 0..1), in ms: before the first sound, and the longest one between the
+    // first and the last sound (a hole at a joint).
+    double leadingSilenceMs(double level = 0.05) const;
+    double longestInnerSilenceMs(double level = 0.05) const;
     void clear();
 
     // Tone segments by pitch over 5 ms windows; a run shorter than

@@ -206,6 +206,98 @@ QString MediaGen::make(const QString &name, const QList<Tone> &tones, MediaForma
     return path;
 }
 
+namespace {
+
+void putBe32(QByteArray &b, int at, quint32 v) {
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = char((v >> (24 - 8 * i)) & 0xff);
+}
+
+// CRC-16 (polynomial 0x8005, reflected) as the LAME extension's own check.
+quint16 lameCrc(const QByteArray &b, int length) {
+    quint16 crc = 0;
+    for (int i = 0; i < length; ++i) {
+        crc ^= quint8(b[i]);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc & 1) ? (crc >> 1) ^ 0xa001 : crc >> 1;
+    }
+    return crc;
+}
+
+} // namespace
+
+QString MediaGen::makeTaggedMp3(const QString &name, const QList<Tone> &tones,
+                                const QByteArray &encoder, int id3Bytes) {
+    const QString plain = make(name + QStringLiteral("-plain"), tones, MediaFormat::Mp3);
+    QFile in(plain);
+    if (plain.isEmpty() || !in.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray audio = in.readAll();
+    // What make() writes: MPEG-1 layer III at 44.1 kHz, constant bitrate.
+    static constexpr int kbps[15] = {0,   32,  40,  48,  56,  64,  80, 96,
+                                     112, 128, 160, 192, 224, 256, 320};
+    const auto frameSize = [&](int at) {
+        const auto *p = reinterpret_cast<const uchar *>(audio.constData() + at);
+        if (p[0] != 0xff || (p[1] & 0xfe) != 0xfa || (p[2] >> 4) == 0 || (p[2] >> 4) == 15)
+            return 0;
+        return 144 * kbps[p[2] >> 4] * 1000 / 44100 + ((p[2] >> 1) & 1);
+    };
+    qint64 frames = 0;
+    int at = 0;
+    for (int size; at + 4 <= audio.size() && (size = frameSize(at)) > 0; at += size)
+        ++frames;
+    qint64 samples = 0;
+    for (const Tone &t : tones)
+        samples += std::llround(t.seconds * 44100);
+    const qint64 padding = frames * 1152 - lameEncoderDelay - samples;
+    if (at != audio.size() || frames == 0 || padding < 0 || padding > 4095)
+        return QString();
+
+    QByteArray header = audio.left(4);
+    header[2] = char(header[2] & ~0x02); // without the padding byte
+    QByteArray info(frameSize(0) - ((quint8(audio[2]) >> 1) & 1), '\0');
+    info.replace(0, 4, header);
+    const int tag = 4 + ((quint8(audio[3]) >> 6) == 3 ? 17 : 32); // after the side info
+    info.replace(tag, 4, "Info");
+    putBe32(info, tag + 4, 0x0f); // frames, bytes, table of contents, quality
+    putBe32(info, tag + 8, quint32(frames));
+    putBe32(info, tag + 12, quint32(info.size() + audio.size()));
+    for (int i = 0; i < 100; ++i)
+        info[tag + 16 + i] = char(i * 256 / 100);
+    putBe32(info, tag + 116, 50);
+    if (!encoder.isEmpty()) {
+        const int lame = tag + 120;
+        info.replace(lame, 9, encoder.leftJustified(9, ' ', true));
+        const quint32 edges = quint32(lameEncoderDelay) << 12 | quint32(padding);
+        info[lame + 21] = char(edges >> 16);
+        info[lame + 22] = char(edges >> 8);
+        info[lame + 23] = char(edges);
+        putBe32(info, lame + 28, quint32(info.size() + audio.size()));
+        const quint16 crc = lameCrc(info, lame + 34);
+        info[lame + 34] = char(crc >> 8);
+        info[lame + 35] = char(crc);
+    }
+    QByteArray id3;
+    if (id3Bytes > 10) {
+        // A tag of one padding-only body: "ID3", version 2.4, syncsafe size.
+        const int body = id3Bytes - 10;
+        id3 = QByteArray("ID3\x04\x00\x00", 6);
+        for (int shift = 21; shift >= 0; shift -= 7)
+            id3.append(char((body >> shift) & 0x7f));
+        id3.append(QByteArray(body, '\0'));
+    }
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(id3 + info + audio, QCryptographicHash::Sha1).toHex().left(10));
+    const QString path = QStringLiteral("%1/%2-%3.mp3").arg(m_folder, name, hash);
+    if (QFileInfo(path).size() > 0)
+        return path;
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly))
+        return QString();
+    out.write(id3 + info + audio);
+    return out.commit() ? path : QString();
+}
+
 QString MediaGen::makeCorrupt(const QString &name, const QString &ext) {
     const QString path = QStringLiteral("%1/%2.%3").arg(m_folder, name, ext);
     if (QFileInfo(path).size() > 0)

@@ -38,6 +38,16 @@ public:
     QString make(const QString &name, const QList<Tone> &tones,
                  MediaFormat format = MediaFormat::Wav);
 
+    // An MP3 of these tones (as make() makes it) behind an Info frame that
+    // carries the gapless figures as LAME and ffmpeg write them: the
+    // encoder's delay (lamemp3enc's 576 samples) and the padding to the end
+    // of the last frame, under this encoder text ("LAME3.100" as LAME,
+    // "Lavc59.37" as ffmpeg; empty: an Info frame without the extension).
+    // id3Bytes > 0: an ID3v2 tag of that size in front. Empty on failure.
+    QString makeTaggedMp3(const QString &name, const QList<Tone> &tones, const QByteArray &encoder,
+                          int id3Bytes = 0);
+    static constexpr int lameEncoderDelay = 576;
+
     // True when gst-launch-1.0 and the format's elements are installed.
     bool canMake(MediaFormat format);
 
