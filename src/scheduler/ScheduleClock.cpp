@@ -100,10 +100,9 @@ void ScheduleClock::prepareSoonDue(const TaskList &tasks) {
     const Task *soon = nullptr;
     int soonStart = 0;
     for (const Task &task : tasks) {
-        if (!task.Enabled || !playsToday(task))
-            continue;
-        const int start = secondOfDay(task.StartTime);
-        if (start <= nowOfDay || start > nowOfDay + PrepareAheadSeconds)
+        const DueCheck check = dueOn(task, wall.date()); // the schedule's one due rule
+        const int start = check.startSecond;
+        if (!check.due() || start <= nowOfDay || start > nowOfDay + PrepareAheadSeconds)
             continue;
         const auto handled = m_handled.constFind(task.TaskID);
         if (handled != m_handled.constEnd() && *handled == today + start)
@@ -288,11 +287,6 @@ ScheduleClock::NextTask ScheduleClock::nextTaskToday(const TaskList &tasks) {
         next.title = task.Title;
     }
     return next;
-}
-
-bool ScheduleClock::isClockTimeNow(const QString &clockText, const QTime &now) {
-    const int start = secondOfDay(clockText);
-    return start >= 0 && start == now.hour() * 3600 + now.minute() * 60 + now.second();
 }
 
 QString ScheduleClock::clockText() const {

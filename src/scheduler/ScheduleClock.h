@@ -108,10 +108,6 @@ public:
     };
     NextTask nextTaskToday(const TaskList &tasks);
 
-    // True when the clock text names the hour, minute and second of `now`. A
-    // text that is not a valid clock time is never due.
-    static bool isClockTimeNow(const QString &clockText, const QTime &now);
-
     // "HH:MM:SS" of the present time of day.
     QString clockText() const;
 
