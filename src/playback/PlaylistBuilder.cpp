@@ -147,13 +147,14 @@ void PlayerControl::playRegionAt(int index, int pos) {
     // was drawn and opened; anything else is dropped.
     PlaylistPtr prepared;
     QByteArray text;
+    int dropOn = -1; // a preroll on the other player, dropped once this one runs
     if (m_prepared) {
         if (m_prepared->taskId == task.TaskID && m_prepared->index == index &&
             m_prepared->pos == pos && slot.playing().regions[pos].PassCount == 0) {
             prepared = m_prepared->playlist;
             text = m_prepared->text;
-        } else {
-            Players[m_prepared->index]->cancelPreroll();
+        } else if (m_prepared->index != index) {
+            dropOn = m_prepared->index; // (on this player the new playlist drops it)
         }
         m_prepared.reset();
     }
@@ -172,8 +173,11 @@ void PlayerControl::playRegionAt(int index, int pos) {
 
     // The main task waiting under an insert (its pass ended while the insert
     // took over) gets its next playlist now but starts only when it resumes.
-    if (slot.phase() == PlayerSlot::Phase::Held)
+    if (slot.phase() == PlayerSlot::Phase::Held) {
+        if (dropOn >= 0)
+            Players[dropOn]->cancelPreroll();
         return;
+    }
     // Started at once: the player's events keep their order (the playlist
     // change is told before the first entry opens), so nothing is gained by
     // the original's one-tick deferral, and its millisecond is saved.
@@ -183,6 +187,8 @@ void PlayerControl::playRegionAt(int index, int pos) {
         slot.resume(m_clock.tickMs());
     slot.startPass();
     player->play();
+    if (dropOn >= 0)
+        Players[dropOn]->cancelPreroll();
 }
 
 void PlayerControl::queueNextPass(int index) {
@@ -215,12 +221,14 @@ void PlayerControl::queueNextPass(int index) {
 }
 
 void PlayerControl::prepareTask(const Task &task) {
-    if (m_prepared && m_prepared->taskId == task.TaskID)
-        return;
-    cancelPrepared();
     // The player it will take (as playTask chooses); the insert player only
     // while it is idle: one that plays an insert is replaced, not opened.
+    // Asked every second: when what plays has changed meanwhile (the task
+    // before it ended), it is opened on the player it will take now.
     const int index = activePlayer() >= 0 ? InsertPlayer : MainPlayer;
+    if (m_prepared && m_prepared->taskId == task.TaskID && m_prepared->index == index)
+        return;
+    cancelPrepared();
     MediaPlayer *player = Players[index];
     const int pos = firstPlayableRegion(task, 0);
     if (!player->prerolls() || m_slots[index].busy() || pos < 0)
